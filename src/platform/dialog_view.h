@@ -1,0 +1,74 @@
+#pragma once
+// A small modal dialog laid out from a template in dialog units, as dialog
+// resources are: the view converts units to pixels for an 8-point UI font,
+// shows the controls and reports clicks. What a click means is decided by
+// the caller's procedure, which reads and writes a DialogState.
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tev::platform {
+
+enum class ControlKind { DefaultButton, Button, CheckBox, RadioButton, StaticText, GroupBox };
+enum class TextAlign { Left, Centre, Right };
+
+struct ControlTemplate {
+    int id = -1;
+    ControlKind kind = ControlKind::StaticText;
+    std::string text;
+    int x = 0, y = 0, width = 0, height = 0;  // dialog units
+    bool groupStart = false;                 // a new group (radio buttons group up to the next)
+    TextAlign align = TextAlign::Left;
+    bool textOnLeft = false;                 // check mark on the right of the text
+    bool staticEdge = false;                 // sunken frame
+};
+
+struct DialogTemplate {
+    int width = 0, height = 0;  // dialog units
+    int pointSize = 8;
+    std::string windowName;     // for window-system tools; there is no caption bar
+    std::vector<ControlTemplate> controls;
+};
+
+enum CheckState : int { Unchecked = 0, Checked = 1, Indeterminate = 2 };
+enum class DialogEvent { Init, Command, Close };
+
+// Control ids of the commands a dialog receives without a control.
+constexpr int kCommandOk = 1;      // Enter
+constexpr int kCommandCancel = 2;  // Escape
+
+// What the dialog shows, and how it ended.
+class DialogState {
+public:
+    int checkState(int id) const;
+    void setCheckState(int id, int state) { checks_[id] = state; }
+    // Checks `id` and clears every other button from first to last.
+    void checkRadioButton(int first, int last, int id);
+
+    void end(int result) {
+        ended_ = true;
+        result_ = result;
+    }
+    bool ended() const { return ended_; }
+    int result() const { return result_; }
+
+private:
+    std::map<int, int> checks_;
+    bool ended_ = false;
+    int result_ = 0;
+};
+
+using DialogProc = std::function<void(DialogState&, DialogEvent, int controlId)>;
+
+// Pixels for dialog units, given the font's average character width and
+// height (the dialog's base units).
+int dialogUnitsToPixelsX(int units, int baseWidth);
+int dialogUnitsToPixelsY(int units, int baseHeight);
+
+// Shows the dialog modally, centred on the screen, until the procedure ends
+// it. Returns its result, or -1 when it cannot be shown at all.
+int runDialog(const DialogTemplate& layout, DialogState& state, const DialogProc& procedure);
+
+}  // namespace tev::platform

@@ -1,0 +1,215 @@
+#include "platform/gl_window.h"
+
+#include <SDL.h>
+
+#include <optional>
+
+#include "platform/gl_context_serial.h"
+
+namespace tev::platform {
+
+struct NativeWindow {
+    SDL_Window* sdl = nullptr;
+    uint32_t id = 0;
+};
+
+namespace {
+
+struct ContextRecord {
+    SDL_GLContext sdl = nullptr;
+    uint64_t serial = 0;
+};
+
+std::optional<SDL_DisplayMode> pendingMode;
+
+// The shell's size event for the window's current state and drawable size.
+Event sizeEvent(SDL_Window* window, uint32_t kind) {
+    Event event{EventType::Size, kind, 0, 0};
+    SDL_GL_GetDrawableSize(window, &event.width, &event.height);
+    return event;
+}
+
+void translate(const SDL_Event& e, uint32_t windowId, EventQueue& queue) {
+    switch (e.type) {
+        case SDL_QUIT:  // a signal or the session ending: close, as the window's button does
+            queue.post({EventType::Close});
+            break;
+        case SDL_WINDOWEVENT: {
+            if (e.window.windowID != windowId) break;
+            SDL_Window* window = SDL_GetWindowFromID(windowId);
+            switch (e.window.event) {
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_RESTORED:
+                    queue.post(sizeEvent(window, SizeRestored));
+                    break;
+                case SDL_WINDOWEVENT_MAXIMIZED:
+                    queue.post(sizeEvent(window, SizeMaximized));
+                    break;
+                case SDL_WINDOWEVENT_MINIMIZED:
+                    queue.post({EventType::Size, SizeMinimized});
+                    break;
+                case SDL_WINDOWEVENT_CLOSE:
+                    queue.post({EventType::Close});
+                    break;
+                default:
+                    break;
+            }
+            break;
+        }
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            if (e.key.windowID != windowId) break;
+            // Keys with Alt held, and F10, are system keys: they never set a flag.
+            if ((e.key.keysym.mod & KMOD_ALT) != 0 || e.key.keysym.sym == SDLK_F10) break;
+            const EventType type = e.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;
+            queue.post({type, virtualKeyCode(e.key.keysym.sym)});
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+bool initWindowSystem() {
+    // Closing the window is the window's own event; SDL need not also quit.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+void quitWindowSystem() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+
+bool changeDisplayMode(int width, int height, int bitsPerPixel) {
+    SDL_DisplayMode want{};
+    want.w = width;
+    want.h = height;
+    want.format = bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
+    SDL_DisplayMode closest{};
+    if (SDL_GetClosestDisplayMode(0, &want, &closest) == nullptr) {
+        pendingMode.reset();
+        return false;
+    }
+    pendingMode = closest;
+    return closest.w == width && closest.h == height;
+}
+
+void restoreDisplayMode() { pendingMode.reset(); }
+
+void showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+NativeWindow* createWindow(const WindowRequest& request) {
+    // The pixel format: RGBA with the colour bits asked for, no alpha, 16
+    // depth bits, no stencil or accumulation, double buffered.
+    const int bits = request.bitsPerPixel == 16 ? 5 : 8;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, bits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, request.bitsPerPixel == 16 ? 6 : 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, bits);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (request.fullscreen) {
+        flags |= SDL_WINDOW_FULLSCREEN;
+    } else {
+        flags |= SDL_WINDOW_RESIZABLE;
+    }
+    SDL_Window* sdl =
+        SDL_CreateWindow(request.title, 0, 0, request.width, request.height, flags);
+    if (sdl == nullptr) return nullptr;
+    if (request.fullscreen && pendingMode) SDL_SetWindowDisplayMode(sdl, &*pendingMode);
+    return new NativeWindow{sdl, SDL_GetWindowID(sdl)};
+}
+
+void destroyWindow(NativeWindow* window) {
+    if (window == nullptr) return;
+    SDL_DestroyWindow(window->sdl);
+    delete window;
+}
+
+void showWindow(NativeWindow* window) {
+    SDL_ShowWindow(window->sdl);
+    SDL_RaiseWindow(window->sdl);
+}
+
+GlContext createGlContext(NativeWindow* window) {
+    SDL_GLContext sdl = SDL_GL_CreateContext(window->sdl);
+    if (sdl == nullptr) return nullptr;
+    return new ContextRecord{sdl, newGlContextSerial()};
+}
+
+bool makeCurrent(NativeWindow* window, GlContext context) {
+    auto* record = static_cast<ContextRecord*>(context);
+    if (SDL_GL_MakeCurrent(window->sdl, record->sdl) != 0) return false;
+    setCurrentGlContextSerial(record->serial);
+    return true;
+}
+
+void releaseCurrent(NativeWindow* window) {
+    SDL_GL_MakeCurrent(window->sdl, nullptr);
+    setCurrentGlContextSerial(0);
+}
+
+void deleteGlContext(GlContext context) {
+    auto* record = static_cast<ContextRecord*>(context);
+    if (record == nullptr) return;
+    SDL_GL_DeleteContext(record->sdl);
+    delete record;
+}
+
+void requestVsync() {
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+}
+
+void swapBuffers(NativeWindow* window) { SDL_GL_SwapWindow(window->sdl); }
+
+void drawableSize(NativeWindow* window, int* width, int* height) {
+    SDL_GL_GetDrawableSize(window->sdl, width, height);
+}
+
+bool isFullscreen(NativeWindow* window) {
+    return (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void connectEvents(EventQueue& queue, NativeWindow* window) {
+    const uint32_t id = window->id;
+    queue.setSource([id](EventQueue& q, bool block) {
+        if (block) SDL_WaitEvent(nullptr);
+        SDL_Event e;
+        while (SDL_PollEvent(&e) == 1) translate(e, id, q);
+    });
+}
+
+uint32_t virtualKeyCode(int32_t key) {
+    if (key >= SDLK_a && key <= SDLK_z) return static_cast<uint32_t>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uint32_t>('0' + (key - SDLK_0));
+    if (key >= SDLK_F1 && key <= SDLK_F12) return 112u + static_cast<uint32_t>(key - SDLK_F1);
+    switch (key) {
+        case SDLK_ESCAPE: return 27;
+        case SDLK_BACKSPACE: return 8;
+        case SDLK_TAB: return 9;
+        case SDLK_RETURN: return 13;
+        case SDLK_SPACE: return 32;
+        case SDLK_PAGEUP: return 33;
+        case SDLK_PAGEDOWN: return 34;
+        case SDLK_END: return 35;
+        case SDLK_HOME: return 36;
+        case SDLK_LEFT: return 37;
+        case SDLK_UP: return 38;
+        case SDLK_RIGHT: return 39;
+        case SDLK_DOWN: return 40;
+        case SDLK_INSERT: return 45;
+        case SDLK_DELETE: return 46;
+        case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
+        case SDLK_LCTRL: case SDLK_RCTRL: return 17;
+        case SDLK_PAUSE: return 19;
+        case SDLK_CAPSLOCK: return 20;
+        default: return kNoKeyCode + static_cast<uint32_t>(key & 0xffff);
+    }
+}
+
+}  // namespace tev::platform

@@ -1,0 +1,94 @@
+#include "platform/headless_gl.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+
+#include "platform/gl_context_serial.h"
+
+namespace tev::platform {
+namespace {
+
+EGLDisplay surfacelessDisplay() {
+    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (getPlatformDisplay == nullptr) return EGL_NO_DISPLAY;
+    return getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+}
+
+}  // namespace
+
+std::unique_ptr<HeadlessGl> HeadlessGl::create(int width, int height, std::string* error) {
+    auto fail = [error](const char* why) -> std::unique_ptr<HeadlessGl> {
+        if (error) *error = why;
+        return nullptr;
+    };
+    if (width <= 0 || height <= 0) return fail("the size must be positive");
+    EGLDisplay display = surfacelessDisplay();
+    if (display == EGL_NO_DISPLAY) return fail("no EGL surfaceless display (Mesa's EGL needed)");
+    EGLint major = 0, minor = 0;
+    if (!eglInitialize(display, &major, &minor)) return fail("eglInitialize failed");
+    if (!eglBindAPI(EGL_OPENGL_API)) return fail("EGL offers no desktop OpenGL");
+
+    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                       EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                       EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                       EGL_DEPTH_SIZE, 16, EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint count = 0;
+    if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count == 0) {
+        return fail("no EGL configuration with a pbuffer and 16 depth bits");
+    }
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
+    if (surface == EGL_NO_SURFACE) return fail("eglCreatePbufferSurface failed");
+    const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                        EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
+    if (context == EGL_NO_CONTEXT) {
+        eglDestroySurface(display, surface);
+        return fail("eglCreateContext failed");
+    }
+    std::unique_ptr<HeadlessGl> gl(new HeadlessGl());
+    gl->display_ = display;
+    gl->surface_ = surface;
+    gl->context_ = context;
+    gl->serial_ = newGlContextSerial();
+    gl->width_ = width;
+    gl->height_ = height;
+    if (!gl->makeCurrent()) return fail("eglMakeCurrent failed");
+    return gl;
+}
+
+HeadlessGl::~HeadlessGl() {
+    if (currentGlContextSerial() == serial_) releaseCurrent();
+    eglDestroyContext(display_, context_);
+    eglDestroySurface(display_, surface_);
+}
+
+bool HeadlessGl::makeCurrent() {
+    if (!eglMakeCurrent(display_, surface_, surface_, context_)) return false;
+    setCurrentGlContextSerial(serial_);
+    return true;
+}
+
+void HeadlessGl::releaseCurrent() {
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    setCurrentGlContextSerial(0);
+}
+
+std::vector<uint8_t> HeadlessGl::readPixels() const {
+    std::vector<uint8_t> rgb(static_cast<size_t>(width_) * height_ * 3);
+    std::vector<uint8_t> rows(rgb.size());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    const size_t stride = static_cast<size_t>(width_) * 3;
+    for (int y = 0; y < height_; ++y) {
+        const uint8_t* from = rows.data() + static_cast<size_t>(height_ - 1 - y) * stride;
+        std::copy(from, from + stride, rgb.data() + static_cast<size_t>(y) * stride);
+    }
+    return rgb;
+}
+
+}  // namespace tev::platform

@@ -1,0 +1,57 @@
+#include "platform/message_box.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/fl_draw.H>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tev::platform {
+
+bool displayAvailable() {
+    static const bool available = [] {
+        Display* display = XOpenDisplay(nullptr);
+        if (display == nullptr) return false;
+        XCloseDisplay(display);
+        return true;
+    }();
+    return available;
+}
+
+void messageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
+    if (!displayAvailable()) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        return;
+    }
+    fl_font(FL_HELVETICA, 12);
+    int textW = 0, textH = 0;
+    fl_measure(text.c_str(), textW, textH);
+    const int w = std::max(220, textW + 100);
+    const int h = std::max(70, textH + 30) + 40;
+
+    Fl_Double_Window window(w, h, caption.c_str());
+    Fl_Box symbol(14, 14, 44, 44, icon == BoxIcon::Error ? "X" : "!");
+    symbol.box(icon == BoxIcon::Error ? FL_OVAL_BOX : FL_THIN_UP_BOX);
+    symbol.color(icon == BoxIcon::Error ? FL_RED : FL_YELLOW);
+    symbol.labelcolor(icon == BoxIcon::Error ? FL_WHITE : FL_BLACK);
+    symbol.labelfont(FL_HELVETICA_BOLD);
+    symbol.labelsize(26);
+    Fl_Box message(70, 14, w - 84, h - 60, nullptr);
+    message.copy_label(text.c_str());
+    message.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+    message.labelsize(12);
+    Fl_Return_Button ok(w - 90, h - 36, 76, 26, "OK");
+    ok.callback([](Fl_Widget* button, void*) { button->window()->hide(); });
+    window.end();
+    window.set_modal();
+    window.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
+    window.show();
+    while (window.shown()) Fl::wait();
+    Fl::flush();
+}
+
+}  // namespace tev::platform

@@ -1,0 +1,36 @@
+#pragma once
+// Drawing pieces the scenes share: three square quads that emit only
+// vertices (the caller brackets them with glBegin(GL_QUADS) / glEnd), a
+// textured grid that brackets itself, and a cube compiled once into a
+// display list and replayed afterwards.
+
+#include <GL/gl.h>
+
+#include <cstdint>
+
+namespace tev {
+
+// Texture offsets (s, t) to (s + 1, t + 1) over a square of half-size `half`
+// at z = depth, from the top left corner clockwise.
+void texturedQuad(float sOffset, float tOffset, float half, float depth);
+
+// Texture coordinates 0..sRepeat and 0..tRepeat over the same square.
+void tiledQuad(float sRepeat, float tRepeat, float half, float depth);
+
+// A square of half-size 10 * scale, no texture coordinates.
+void plainQuad(float scale, float depth);
+
+// A columns x rows grid of points from (x0, y0) to (x1, y1) at `depth`,
+// drawn as quads; `coords` holds one (s, t) pair per point, row-major.
+void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0,
+                  float x1, float y1, float depth);
+
+// A cube of half-size `half` with normals and texture coordinates. The
+// first call in a GL context compiles and draws it; later calls replay that
+// list and ignore their own half-size.
+void drawCube(float half);
+
+// The cube's display list in the current context, -1 before the first cube.
+int32_t cubeList();
+
+}  // namespace tev

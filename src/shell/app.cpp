@@ -1,0 +1,69 @@
+#include "shell/app.h"
+
+#include "platform/gl_window.h"
+#include "platform/message_box.h"
+#include "shell/app_window.h"
+#include "shell/main_loop.h"
+#include "shell/setup_dialog.h"
+#include "show/show.h"
+
+namespace tev {
+
+namespace {
+DisplayChoice displayChoice;
+WindowClassInfo windowClass;
+AppWindow appWindow;
+KeyTable keyTable;
+}  // namespace
+
+int runProgram() {
+    using platform::BoxIcon;
+    const int dialogResult = runSetupDialog(displayChoice);
+    if (dialogResult == 0) {
+        platform::messageBox("Cannot create dialog box", "ERROR!", BoxIcon::Error);
+        return 0;
+    }
+
+    windowClass = WindowClassInfo{};
+    appWindow = AppWindow{};
+    appWindow.keys = &keyTable;
+    appWindow.width = displayChoice.width;
+    appWindow.height = displayChoice.height;
+    appWindow.bitsPerPixel = displayChoice.bitsPerPixel;
+    appWindow.fullscreen = displayChoice.fullscreen == 1 ? 1 : 0;
+    appWindow.classInfo = &windowClass;
+    appWindow.title = "tev :: intro";
+    keyTable = KeyTable{};
+
+    if (registerWindowClass(windowClass) == 0) {
+        platform::messageBox("Error Registering Window Class!", "Error", BoxIcon::Warning);
+        return -1;
+    }
+
+    CycleFlags& flags = cycleFlags();
+    flags.fullscreenRequest = appWindow.fullscreen;
+    flags.keepRunning = 1;
+    setQuitRequest(requestQuit);
+    const FrameHooks hooks{drawFrame, [] { platform::swapBuffers(appWindow.window); }};
+
+    while (true) {
+        appWindow.fullscreen = flags.fullscreenRequest;
+        if (createAppWindow(appWindow) != 1) {
+            platform::messageBox("error | couldn't create window", "error", BoxIcon::Warning);
+            flags.keepRunning = 0;
+        } else {
+            if (showSetup(&appWindow, &keyTable)) {
+                runMessageLoop(appWindow, hooks);
+            } else {
+                requestQuit(&appWindow);
+            }
+            showTeardown();
+            destroyAppWindow(appWindow);
+        }
+        if (flags.keepRunning == 0) break;
+    }
+    unregisterWindowClass(windowClass);
+    return 0;
+}
+
+}  // namespace tev

@@ -1,0 +1,128 @@
+#include "shell/app_window.h"
+
+#include <GL/glu.h>
+
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "shell/main_loop.h"
+
+namespace tev {
+
+int registerWindowClass(const WindowClassInfo&) {
+    if (platform::initWindowSystem()) return 1;
+    platform::messageBox("RegisterClassEx Failed!", "Error", platform::BoxIcon::Warning);
+    return 0;
+}
+
+void unregisterWindowClass(const WindowClassInfo&) { platform::quitWindowSystem(); }
+
+int changeDisplayMode(int width, int height, int bitsPerPixel) {
+    return platform::changeDisplayMode(width, height, bitsPerPixel) ? 1 : 0;
+}
+
+int createAppWindow(AppWindow& w) {
+    platform::WindowRequest request;
+    request.title = w.title ? w.title : "";
+    request.width = w.width;
+    request.height = w.height;
+    request.bitsPerPixel = w.bitsPerPixel;
+    request.fullscreen = w.fullscreen == 1;
+    if (w.fullscreen == 1) {
+        changeDisplayMode(w.width, w.height, w.bitsPerPixel);  // a refusal is not acted on
+        platform::showCursor(false);
+    }
+    w.window = platform::createWindow(request);
+    if (w.window == nullptr) return 0;
+
+    w.glContext = platform::createGlContext(w.window);
+    if (w.glContext == nullptr) {
+        platform::destroyWindow(w.window);
+        w.window = nullptr;
+        return 0;
+    }
+    if (!platform::makeCurrent(w.window, w.glContext)) {
+        platform::deleteGlContext(w.glContext);
+        w.glContext = nullptr;
+        platform::destroyWindow(w.window);
+        w.window = nullptr;
+        return 0;
+    }
+    platform::requestVsync();
+    platform::showWindow(w.window);
+    eventQueue().clear();
+    platform::connectEvents(eventQueue(), w.window);
+    w.active = 1;
+    int drawableWidth = w.width, drawableHeight = w.height;
+    platform::drawableSize(w.window, &drawableWidth, &drawableHeight);
+    reshape(drawableWidth, drawableHeight);
+    if (w.keys) *w.keys = KeyTable{};
+    w.lastTick = static_cast<uint32_t>(platform::clock().tickCount());
+    return 1;
+}
+
+int destroyAppWindow(AppWindow& w) {
+    if (w.window != nullptr) {
+        platform::releaseCurrent(w.window);
+        platform::deleteGlContext(w.glContext);
+        w.glContext = nullptr;
+        platform::destroyWindow(w.window);
+        w.window = nullptr;
+        // Messages of a window die with it.
+        eventQueue().clear();
+        eventQueue().setSource(nullptr);
+    }
+    if (w.fullscreen != 0) {
+        platform::restoreDisplayMode();
+        platform::showCursor(true);
+    }
+    return 1;
+}
+
+void reshape(int width, int height) {
+    if (height == 0) height = 1;  // a zero-height window would divide by zero
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+WindowProcResult windowProc(AppWindow& w, const platform::Event& event) {
+    using platform::EventType;
+    switch (event.type) {
+        case EventType::Size:
+            if (event.code == platform::SizeRestored || event.code == platform::SizeMaximized) {
+                w.active = 1;
+                reshape(event.width, event.height);
+                return WindowProcResult::Handled;
+            }
+            if (event.code == platform::SizeMinimized) {
+                w.active = 0;
+                return WindowProcResult::Handled;
+            }
+            return WindowProcResult::Default;
+        case EventType::Close:
+            requestQuit(&w);
+            return WindowProcResult::Handled;
+        case EventType::KeyDown:
+        case EventType::KeyUp:
+            if (event.code > 255 || w.keys == nullptr) return WindowProcResult::Default;
+            w.keys->down[event.code] = event.type == EventType::KeyDown ? 1 : 0;
+            return WindowProcResult::Handled;
+        case EventType::SystemCommand:
+            if (event.code == platform::kScreenSave || event.code == platform::kMonitorPower) {
+                return WindowProcResult::Handled;  // no screen saver, no monitor power-down
+            }
+            return WindowProcResult::Default;
+        case EventType::ModeToggle:
+            flipFullscreenRequest();
+            eventQueue().post({EventType::Quit});
+            return WindowProcResult::Default;
+        case EventType::Quit:
+            return WindowProcResult::Default;
+    }
+    return WindowProcResult::Default;
+}
+
+}  // namespace tev

@@ -1,0 +1,59 @@
+#pragma once
+// The window record, the key table, and the window's life: creation with
+// its OpenGL context (and a display-mode change when fullscreen), the window
+// procedure that keeps the key table and the active flag, the default
+// projection, and destruction in reverse order.
+
+#include <cstdint>
+
+#include "platform/events.h"
+#include "platform/gl_window.h"
+
+namespace tev {
+
+// 256 key-down flags, indexed by virtual-key code.
+struct KeyTable {
+    int32_t down[256] = {};
+};
+
+struct WindowClassInfo {
+    const char* className = "OpenGL";
+};
+
+struct AppWindow {
+    KeyTable* keys = nullptr;
+    platform::NativeWindow* window = nullptr;
+    platform::GlContext glContext = nullptr;
+    WindowClassInfo* classInfo = nullptr;
+    const char* title = nullptr;
+    int32_t width = 0;         // the size asked for; resizing changes only the viewport
+    int32_t height = 0;
+    int32_t bitsPerPixel = 0;
+    int32_t fullscreen = 0;    // 1 = fullscreen cycle
+    int32_t active = 0;        // 1 while frames are drawn, 0 while minimised
+    uint32_t lastTick = 0;     // tick count of the last drawn frame
+};
+
+// 1 on success; 0 after its own message box.
+int registerWindowClass(const WindowClassInfo& info);
+void unregisterWindowClass(const WindowClassInfo& info);
+
+// 1 when the display mode was changed.
+int changeDisplayMode(int width, int height, int bitsPerPixel);
+
+// 1 with the context current; 0 with everything made so far released.
+int createAppWindow(AppWindow& w);
+
+// Always 1. Also restores the display mode and the cursor of a fullscreen
+// record, whether or not a window exists.
+int destroyAppWindow(AppWindow& w);
+
+// Viewport and the default 45-degree projection; leaves the modelview current.
+void reshape(int width, int height);
+
+enum class WindowProcResult { Handled, Default };
+
+// The effects of one event on the window record, the key table and the queue.
+WindowProcResult windowProc(AppWindow& w, const platform::Event& event);
+
+}  // namespace tev

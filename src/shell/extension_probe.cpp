@@ -1,0 +1,41 @@
+#include "shell/extension_probe.h"
+
+#include <cstring>
+
+#include "platform/gl_proc.h"
+#include "platform/message_box.h"
+
+namespace tev {
+
+namespace ext {
+PFNGLACTIVETEXTUREARBPROC glActiveTextureARB = nullptr;
+PFNGLCLIENTACTIVETEXTUREARBPROC glClientActiveTextureARB = nullptr;
+PFNGLMULTITEXCOORD2FARBPROC glMultiTexCoord2fARB = nullptr;
+PFNGLMULTITEXCOORD2FVARBPROC glMultiTexCoord2fvARB = nullptr;
+}  // namespace ext
+
+namespace {
+template <typename Pointer>
+bool fetch(Pointer& slot, const char* name) {
+    void* address = platform::glProcAddress(name);
+    if (address == nullptr) return false;
+    slot = reinterpret_cast<Pointer>(address);
+    return true;
+}
+}  // namespace
+
+bool loadExtension(const char* name) {
+    if (name == nullptr || std::strcmp(name, "GL_ARB_multitexture") != 0) return false;
+    return fetch(ext::glActiveTextureARB, "glActiveTextureARB") &&
+           fetch(ext::glClientActiveTextureARB, "glClientActiveTextureARB") &&
+           fetch(ext::glMultiTexCoord2fARB, "glMultiTexCoord2fARB") &&
+           fetch(ext::glMultiTexCoord2fvARB, "glMultiTexCoord2fvARB");
+}
+
+int requireExtension(const char* name) {
+    if (loadExtension(name)) return 1;
+    platform::messageBox(name ? name : "", "Error", platform::BoxIcon::Error);
+    return 0;
+}
+
+}  // namespace tev

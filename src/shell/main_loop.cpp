@@ -1,0 +1,62 @@
+#include "shell/main_loop.h"
+
+#include "platform/clock.h"
+#include "shell/app_window.h"
+#include "show/show.h"
+
+namespace tev {
+
+platform::EventQueue& eventQueue() {
+    static platform::EventQueue queue;
+    return queue;
+}
+
+CycleFlags& cycleFlags() {
+    static CycleFlags flags;
+    return flags;
+}
+
+void flipFullscreenRequest() {
+    CycleFlags& flags = cycleFlags();
+    flags.fullscreenRequest = flags.fullscreenRequest == 1 ? 0 : 1;
+}
+
+void requestQuit(AppWindow*) {
+    eventQueue().post({platform::EventType::Quit});
+    cycleFlags().keepRunning = 0;
+}
+
+void requestModeToggle(AppWindow*) { eventQueue().post({platform::EventType::ModeToggle}); }
+
+void checkKeys(uint32_t) {
+    KeyTable* keys = showKeys;
+    if (keys == nullptr) return;
+    if (keys->down[platform::kKeyEscape] == 1) requestQuit(showWindow);
+    if (keys->down[platform::kKeyF1] == 1) requestModeToggle(showWindow);
+}
+
+LoopStep messageLoopStep(AppWindow& window, const FrameHooks& hooks) {
+    platform::Event event;
+    if (eventQueue().peek(event)) {
+        if (event.type == platform::EventType::Quit) return LoopStep::Quit;
+        windowProc(window, event);
+        return LoopStep::Message;
+    }
+    if (window.active != 0) {
+        const auto tick = static_cast<uint32_t>(platform::clock().tickCount());
+        checkKeys(tick - window.lastTick);
+        window.lastTick = tick;
+        if (hooks.drawFrame) hooks.drawFrame();
+        if (hooks.swapBuffers) hooks.swapBuffers();
+        return LoopStep::Frame;
+    }
+    eventQueue().wait();
+    return LoopStep::Waited;
+}
+
+void runMessageLoop(AppWindow& window, const FrameHooks& hooks) {
+    while (messageLoopStep(window, hooks) != LoopStep::Quit) {
+    }
+}
+
+}  // namespace tev

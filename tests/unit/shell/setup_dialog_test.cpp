@@ -1,0 +1,120 @@
+#include "shell/setup_dialog.h"
+
+#include <gtest/gtest.h>
+
+namespace tev {
+namespace {
+
+using platform::Checked;
+using platform::DialogEvent;
+using platform::DialogState;
+using platform::Unchecked;
+
+struct DialogRun {
+    DialogState dialog;
+    DisplayChoice choice;
+
+    DialogRun() { setupDialogProc(dialog, DialogEvent::Init, 0, choice); }
+    // A click on an automatic radio button, as the dialog view performs it.
+    void pick(int first, int last, int id) {
+        dialog.checkRadioButton(first, last, id);
+        command(id);
+    }
+    void tick(int id) {
+        dialog.setCheckState(id, Checked);
+        command(id);
+    }
+    DialogAction command(int id) { return setupDialogProc(dialog, DialogEvent::Command, id, choice); }
+};
+
+TEST(SetupDialog, StartsWith640And16BitSelectedAndBothBoxesClear) {
+    DialogRun run;
+    EXPECT_EQ(run.dialog.checkState(kRes640), Checked);
+    EXPECT_EQ(run.dialog.checkState(kRes800), Unchecked);
+    EXPECT_EQ(run.dialog.checkState(kBits16), Checked);
+    EXPECT_EQ(run.dialog.checkState(kBits32), Unchecked);
+    EXPECT_EQ(run.dialog.checkState(kFullscreenBox), Unchecked);
+    EXPECT_EQ(run.dialog.checkState(kOverdriveBox), Unchecked);
+    EXPECT_FALSE(run.dialog.ended());
+}
+
+TEST(SetupDialog, UntouchedStartGives640x480At16BitWindowed) {
+    DialogRun run;
+    run.command(kStartButton);
+    ASSERT_TRUE(run.dialog.ended());
+    EXPECT_EQ(run.dialog.result(), 1);
+    EXPECT_EQ(run.choice.width, 640);
+    EXPECT_EQ(run.choice.height, 480);
+    EXPECT_EQ(run.choice.bitsPerPixel, 16);
+    EXPECT_EQ(run.choice.fullscreen, 0);
+}
+
+TEST(SetupDialog, Choosing800And32BitAndFullscreen) {
+    DialogRun run;
+    run.pick(kRes640, kRes800, kRes800);
+    run.pick(kBits16, kBits32, kBits32);
+    run.tick(kFullscreenBox);
+    run.command(kStartButton);
+    EXPECT_EQ(run.choice.width, 800);
+    EXPECT_EQ(run.choice.height, 600);
+    EXPECT_EQ(run.choice.bitsPerPixel, 32);
+    EXPECT_EQ(run.choice.fullscreen, 1);
+}
+
+TEST(SetupDialog, OverdriveForcesTheRichestSettingWhateverElseIsTicked) {
+    DialogRun run;  // 640 and 16 bit stay selected, windowed
+    run.tick(kOverdriveBox);
+    run.command(kStartButton);
+    EXPECT_EQ(run.choice.width, 800);
+    EXPECT_EQ(run.choice.height, 600);
+    EXPECT_EQ(run.choice.bitsPerPixel, 32);
+    EXPECT_EQ(run.choice.fullscreen, 1);
+    // The buttons show the override, with the fullscreen box cleared.
+    EXPECT_EQ(run.dialog.checkState(kRes640), platform::Indeterminate);
+    EXPECT_EQ(run.dialog.checkState(kRes800), Checked);
+    EXPECT_EQ(run.dialog.checkState(kBits16), platform::Indeterminate);
+    EXPECT_EQ(run.dialog.checkState(kBits32), Checked);
+    EXPECT_EQ(run.dialog.checkState(kFullscreenBox), Unchecked);
+}
+
+TEST(SetupDialog, ResolutionFallsBackTo640WhenNeitherIsSelected) {
+    DialogRun run;
+    run.dialog.setCheckState(kRes640, Unchecked);
+    run.command(kStartButton);
+    EXPECT_EQ(run.choice.width, 640);
+}
+
+TEST(SetupDialog, EscapeAndOtherCommandsDoNothing) {
+    DialogRun run;
+    EXPECT_EQ(run.command(platform::kCommandCancel), DialogAction::None);
+    EXPECT_EQ(run.command(kRes800), DialogAction::None);
+    EXPECT_FALSE(run.dialog.ended());
+}
+
+TEST(SetupDialog, CloseEndsWithZeroAndQuitEndsTheProcess) {
+    DialogRun closing;
+    setupDialogProc(closing.dialog, DialogEvent::Close, 0, closing.choice);
+    EXPECT_TRUE(closing.dialog.ended());
+    EXPECT_EQ(closing.dialog.result(), 0);
+
+    DialogRun quitting;
+    EXPECT_EQ(quitting.command(kQuitButton), DialogAction::ExitProcess);
+    EXPECT_EQ(quitting.dialog.result(), 1);
+}
+
+TEST(SetupDialog, TemplateMatchesTheDialogResource) {
+    const auto& layout = setupDialogTemplate();
+    EXPECT_EQ(layout.width, 227);
+    EXPECT_EQ(layout.height, 103);
+    ASSERT_EQ(layout.controls.size(), 12u);
+    EXPECT_EQ(layout.controls[0].id, kStartButton);
+    EXPECT_EQ(layout.controls[0].kind, platform::ControlKind::DefaultButton);
+    EXPECT_EQ(layout.controls[0].text, "rebut");
+    EXPECT_EQ(layout.controls[11].text, "*Yes*MaximumOverdrive");
+    // 8 points at 96 dpi with base units 6 x 13: 227 x 103 units is 341 x 167 pixels.
+    EXPECT_EQ(platform::dialogUnitsToPixelsX(227, 6), 341);
+    EXPECT_EQ(platform::dialogUnitsToPixelsY(103, 13), 167);
+}
+
+}  // namespace
+}  // namespace tev
