@@ -11,6 +11,7 @@ namespace tev::platform {
 struct NativeWindow {
     SDL_Window* sdl = nullptr;
     uint32_t id = 0;
+    bool fullscreen = false;
 };
 
 namespace {
@@ -75,23 +76,35 @@ void translate(const SDL_Event& e, uint32_t windowId, EventQueue& queue) {
 bool initWindowSystem() {
     // Closing the window is the window's own event; SDL need not also quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // Without a display SDL falls back to drivers that show nothing; a show
+    // nobody can see is a failure, unless such a driver was asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    const bool invisible = driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 ||
+                                                 SDL_strcmp(driver, "dummy") == 0 ||
+                                                 SDL_strcmp(driver, "evdev") == 0);
+    if (invisible && (requested == nullptr || *requested == '\0')) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
 }
 
 void quitWindowSystem() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 
-bool changeDisplayMode(int width, int height, int bitsPerPixel) {
+bool changeDisplayMode(int width, int height, int) {
+    // Only the size is matched: displays of today rarely offer 16-bit modes,
+    // and the colour depth of the GL visual is asked for separately.
+    pendingMode.reset();
     SDL_DisplayMode want{};
     want.w = width;
     want.h = height;
-    want.format = bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
     SDL_DisplayMode closest{};
-    if (SDL_GetClosestDisplayMode(0, &want, &closest) == nullptr) {
-        pendingMode.reset();
-        return false;
-    }
+    if (SDL_GetClosestDisplayMode(0, &want, &closest) == nullptr) return false;
+    if (closest.w != width || closest.h != height) return false;
     pendingMode = closest;
-    return closest.w == width && closest.h == height;
+    return true;
 }
 
 void restoreDisplayMode() { pendingMode.reset(); }
@@ -112,17 +125,22 @@ NativeWindow* createWindow(const WindowRequest& request) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 
+    // Fullscreen is a mode change to exactly the requested size. When the
+    // display has no such mode, the window keeps the fullscreen styles (no
+    // frame, on top, at the origin) at the requested size.
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (request.fullscreen) {
+    if (!request.fullscreen) {
+        flags |= SDL_WINDOW_RESIZABLE;
+    } else if (pendingMode) {
         flags |= SDL_WINDOW_FULLSCREEN;
     } else {
-        flags |= SDL_WINDOW_RESIZABLE;
+        flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
     }
     SDL_Window* sdl =
         SDL_CreateWindow(request.title, 0, 0, request.width, request.height, flags);
     if (sdl == nullptr) return nullptr;
     if (request.fullscreen && pendingMode) SDL_SetWindowDisplayMode(sdl, &*pendingMode);
-    return new NativeWindow{sdl, SDL_GetWindowID(sdl)};
+    return new NativeWindow{sdl, SDL_GetWindowID(sdl), request.fullscreen};
 }
 
 void destroyWindow(NativeWindow* window) {
@@ -171,9 +189,7 @@ void drawableSize(NativeWindow* window, int* width, int* height) {
     SDL_GL_GetDrawableSize(window->sdl, width, height);
 }
 
-bool isFullscreen(NativeWindow* window) {
-    return (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0;
-}
+bool isFullscreen(NativeWindow* window) { return window->fullscreen; }
 
 void connectEvents(EventQueue& queue, NativeWindow* window) {
     const uint32_t id = window->id;

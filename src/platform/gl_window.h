@@ -17,9 +17,10 @@ using GlContext = void*;    // opaque
 bool initWindowSystem();
 void quitWindowSystem();
 
-// Looks for a display mode of exactly this size and remembers the display's
-// closest mode for the next fullscreen window. True when the display offers
-// the size; the mode itself changes when that window is shown.
+// Looks for a display mode of exactly this size and remembers it for the
+// next fullscreen window; the mode itself changes when that window is shown.
+// False when the display has no such mode: that window then keeps the
+// fullscreen styles (no frame, on top, at the origin) at its own size.
 bool changeDisplayMode(int width, int height, int bitsPerPixel);
 // Forgets the remembered mode; the window system restores the desktop mode
 // when the fullscreen window goes.
