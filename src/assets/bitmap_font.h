@@ -1,0 +1,41 @@
+#pragma once
+// Text drawn from a 16 x 16 sheet of 32 x 32-pixel glyph cells (512 x 512,
+// one luminance byte per pixel, stored bottom-up): one display list per
+// glyph, each a 16 x 16 quad followed by a move of `advance` units, so that
+// a string is a single glCallLists over its bytes. Drawn additively, white.
+
+#include <GL/gl.h>
+
+#include <cstdint>
+
+#include "assets/embedded_image.h"
+
+namespace tev {
+
+class BitmapFont {
+public:
+    BitmapFont() = default;
+    virtual ~BitmapFont();
+    BitmapFont(const BitmapFont&) = delete;
+    BitmapFont& operator=(const BitmapFont&) = delete;
+
+    // Uploads the sheet as a luminance texture and compiles the 256 lists in
+    // the current context. Returns 1.
+    int build(const EmbeddedImage& sheet);
+
+    // Draws `text` (codes 0..239) with its first glyph's lower left corner at
+    // (x, y), or centred on x, each glyph scaled by (xScale, yScale), with
+    // opacity `alpha`. Leaves lighting, culling and depth test off, blending
+    // on and additive, texturing on with the font's texture.
+    void draw(bool centred, int32_t x, int32_t y, const char* text, float xScale, float yScale,
+              float alpha) const;
+
+    GLuint listBase = 0;
+    float advance = 8.0f;
+    GLuint fontTexture = 0;
+};
+
+// The show's one font.
+BitmapFont& bitmapFont();
+
+}  // namespace tev

@@ -1,0 +1,58 @@
+#pragma once
+// The resource pack: "PACK", version byte 1, 67 more header bytes, then
+// named entries to the end of the file. Each entry has a 20-byte
+// NUL-terminated name, a signed 32-bit little-endian payload size and the
+// payload; a picture's payload is width, height and depth (32-bit each),
+// then width * height * depth pixel bytes, rows in stored order.
+//
+// Every step of a read is reported to the load log.
+
+#include <cstdint>
+
+#include "assets/texture.h"
+
+namespace tev {
+
+enum PackStatus : uint8_t {
+    kPackOk = 0,
+    kPackBadVersion = 1,  // not "PACK", or the version byte is not 1
+    kPackCannotOpen = 3,
+    kPackShort = 4,       // the header or the wanted pixels can't be read in full; a damaged entry
+    kPackNoMemory = 6,
+    kPackNoEntry = 7,
+};
+
+constexpr int kPackHeaderBytes = 72;
+constexpr int kPackEntryHeaderBytes = 24;
+constexpr int kPackNameBytes = 20;
+// Longer names are cut to this many characters before the search.
+constexpr int kPackLookupNameLength = 14;
+
+// Fills `texture`'s width, height, channels and pixels from the first entry
+// named `entryName` (its name and GL texture are left alone). `entryName` is
+// cut to 14 characters in place. A payload or picture that claims more than
+// is left of the file, or a negative size, ends the read with kPackShort at
+// once.
+uint8_t readEntry(const char* packPath, char* entryName, Texture& texture);
+
+// An append-mode text log, opened and closed around every message. The
+// first write of a run truncates the file. With no path, nothing is written.
+class LoadLog {
+public:
+    LoadLog() = default;
+    virtual ~LoadLog() = default;
+
+    // printf-like; returns the result of closing the file (0 on success),
+    // or 0 without writing when there is no format or the file can't be opened.
+    int write(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    void setPath(const char* path) { logPath = path; }
+
+    const char* logPath = nullptr;  // not owned
+    int32_t firstWrite = 1;
+};
+
+// The program's one load log (it has no path unless someone gives it one).
+LoadLog& loadLog();
+
+}  // namespace tev

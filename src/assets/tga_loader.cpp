@@ -1,0 +1,146 @@
+#include "assets/tga_loader.h"
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+namespace tev {
+
+namespace {
+
+struct TgaHeader {
+    uint8_t idLength = 0;
+    uint8_t colourMapType = 0;
+    uint8_t imageType = 0;
+    uint16_t firstColourMapEntry = 0;
+    uint16_t colourMapLength = 0;
+    uint8_t colourMapEntrySize = 0;
+    uint16_t xOrigin = 0;
+    uint16_t yOrigin = 0;
+    int16_t width = 0;
+    int16_t height = 0;
+    uint8_t pixelDepth = 0;
+    uint8_t imageDescriptor = 0;
+};
+
+constexpr long kColourMapBytes = 768;
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+uint8_t readU8(FILE* file) {
+    uint8_t byte = 0;
+    if (std::fread(&byte, 1, 1, file) != 1) return 0;
+    return byte;
+}
+
+uint16_t readU16(FILE* file) {
+    const uint8_t low = readU8(file);
+    return static_cast<uint16_t>(low | readU8(file) << 8);
+}
+
+TgaHeader readHeader(FILE* file) {
+    TgaHeader h;
+    h.idLength = readU8(file);
+    h.colourMapType = readU8(file);
+    h.imageType = readU8(file);
+    h.firstColourMapEntry = readU16(file);
+    h.colourMapLength = readU16(file);
+    h.colourMapEntrySize = readU8(file);
+    h.xOrigin = readU16(file);
+    h.yOrigin = readU16(file);
+    h.width = static_cast<int16_t>(readU16(file));
+    h.height = static_cast<int16_t>(readU16(file));
+    h.pixelDepth = readU8(file);
+    h.imageDescriptor = readU8(file);
+    return h;
+}
+
+long fileSize(FILE* file) {
+    const long here = std::ftell(file);
+    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
+    const long size = std::ftell(file);
+    std::fseek(file, here, SEEK_SET);
+    return size;
+}
+
+}  // namespace
+
+void applyColourKey(uint8_t* rgba, size_t pixelCount) {
+    for (size_t i = 0; i < pixelCount; ++i, rgba += 4) {
+        rgba[3] = (rgba[0] < 4 && rgba[1] < 4 && rgba[2] < 4) ? 0 : 255;
+    }
+}
+
+int loadTga(Texture& texture, const char* path, bool colourKey) {
+    texture.path = path;
+    if (path == nullptr) return -1;
+    File file(std::fopen(path, "rb"));
+    if (!file) return -1;
+    const long totalBytes = fileSize(file.get());
+
+    const TgaHeader header = readHeader(file.get());
+    if (header.pixelDepth == 8) std::fseek(file.get(), kColourMapBytes, SEEK_CUR);
+    if (std::ferror(file.get())) return -1;
+
+    const int32_t channels = header.pixelDepth / 8;
+    texture.channels = channels;
+    const size_t sourceBytes = imageByteCount(header.width, header.height, channels);
+    // A size that is not positive, overflows, or claims more pixel bytes
+    // than the whole file has is damage, not a picture.
+    if (sourceBytes == 0 || totalBytes < 0 || sourceBytes > static_cast<size_t>(totalBytes)) {
+        return -1;
+    }
+    const size_t rgbaBytes = imageByteCount(header.width, header.height, 4);
+    if (rgbaBytes == 0) return -1;
+    std::unique_ptr<uint8_t[]> source(new (std::nothrow) uint8_t[sourceBytes]());
+    if (!source) return -1;
+
+    texture.width = header.width;
+    texture.height = header.height;
+    texture.pixels.reset(new (std::nothrow) uint8_t[rgbaBytes]());
+    if (!texture.pixels) return -1;
+
+    // A file cut short leaves the rest of `source` at zero.
+    std::fread(source.get(), 1, sourceBytes, file.get());
+    const size_t pixelCount = static_cast<size_t>(header.width) * header.height;
+    if (channels >= 3) {
+        for (size_t i = 0; i < pixelCount; ++i) {
+            uint8_t* p = source.get() + i * channels;
+            std::swap(p[0], p[2]);  // BGR(A) to RGB(A)
+        }
+    }
+    if (std::ferror(file.get())) return -1;
+
+    uint8_t* out = texture.pixels.get();
+    const uint8_t* in = source.get();
+    switch (channels) {
+        case 4:
+            std::copy(in, in + pixelCount * 4, out);
+            break;
+        case 3:
+            for (size_t i = 0; i < pixelCount; ++i, in += 3, out += 4) {
+                out[0] = in[0];
+                out[1] = in[1];
+                out[2] = in[2];
+                out[3] = 255;
+            }
+            break;
+        case 1:
+            for (size_t i = 0; i < pixelCount; ++i, ++in, out += 4) {
+                out[0] = out[1] = out[2] = *in;
+                out[3] = 255;
+            }
+            break;
+        default:
+            return static_cast<int>(texture.textureName);  // read, but neither converted nor uploaded
+    }
+    if (colourKey) applyColourKey(texture.pixels.get(), pixelCount);
+    texture.channels = 4;
+    texture.uploadMipmapped();
+    return static_cast<int>(texture.textureName);
+}
+
+}  // namespace tev

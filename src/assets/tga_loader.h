@@ -1,0 +1,29 @@
+#pragma once
+// Reads an uncompressed TGA file into a Texture as RGBA, optionally turning
+// near-black pixels transparent (the colour key), and uploads it with
+// mipmaps.
+//
+// Only the fields it needs are taken from the 18-byte header: width and
+// height (signed 16 bits) and the pixel depth (channels = depth / 8). The ID
+// field is not skipped, the origin bit is not honoured (rows go to OpenGL in
+// file order, so bottom-up files come out upright), and an 8-bit file has
+// 768 bytes after the header skipped as its colour map; its index bytes are
+// used as gray levels.
+
+#include "assets/texture.h"
+
+namespace tev {
+
+// The texture's name after the upload; -1 when the file can't be opened or
+// read, when its size is not positive, overflows or claims more pixel bytes
+// than the whole file has, or when a buffer can't be allocated. A file cut
+// short within that keeps zeros for the pixels it lacks. Files of other
+// depths (16-bit gives 2 channels) are read but not converted or uploaded:
+// the texture's previous name is returned. `path` is stored, not copied.
+int loadTga(Texture& texture, const char* path, bool colourKey);
+
+// The colour key over width * height RGBA pixels: alpha 0 where red, green
+// and blue are all below 4, else 255.
+void applyColourKey(uint8_t* rgba, size_t pixelCount);
+
+}  // namespace tev

@@ -1,0 +1,35 @@
+#pragma once
+// A fresh directory for one test's files, removed afterwards.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tev::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+    // Writes `bytes` to `name` and returns its full path.
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<uint8_t> readFile(const std::string& path);
+std::string readText(const std::string& path);
+
+// Little-endian helpers for building binary files in tests.
+void putLe16(std::vector<uint8_t>& out, uint16_t value);
+void putLe32(std::vector<uint8_t>& out, uint32_t value);
+
+}  // namespace tev::test

@@ -1,0 +1,194 @@
+#include "assets/pack_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "temp_dir.h"
+
+namespace tev {
+namespace {
+
+using test::putLe32;
+using test::readText;
+using test::TempDir;
+
+struct PackEntry {
+    std::string name;
+    std::vector<uint8_t> payload;
+};
+
+std::vector<uint8_t> picture(int32_t w, int32_t h, int32_t depth, uint8_t first = 1) {
+    std::vector<uint8_t> payload;
+    putLe32(payload, static_cast<uint32_t>(w));
+    putLe32(payload, static_cast<uint32_t>(h));
+    putLe32(payload, static_cast<uint32_t>(depth));
+    for (int i = 0; i < w * h * depth; ++i) payload.push_back(static_cast<uint8_t>(first + i));
+    return payload;
+}
+
+std::vector<uint8_t> pack(const std::vector<PackEntry>& entries, uint8_t version = 1) {
+    std::vector<uint8_t> bytes = {'P', 'A', 'C', 'K', version};
+    bytes.resize(kPackHeaderBytes, 0);
+    for (const auto& e : entries) {
+        char name[kPackNameBytes] = {};
+        std::memcpy(name, e.name.data(), std::min<size_t>(e.name.size(), kPackNameBytes));
+        bytes.insert(bytes.end(), name, name + kPackNameBytes);
+        putLe32(bytes, static_cast<uint32_t>(e.payload.size()));
+        bytes.insert(bytes.end(), e.payload.begin(), e.payload.end());
+    }
+    return bytes;
+}
+
+class PackFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        logPath = dir.file("load.log");
+        loadLog().setPath(logPath.c_str());
+        loadLog().firstWrite = 1;
+    }
+    void TearDown() override { loadLog().setPath(nullptr); }
+
+    uint8_t read(const std::string& packPath, const char* name) {
+        std::strncpy(nameBuffer, name, sizeof nameBuffer - 1);
+        return readEntry(packPath.c_str(), nameBuffer, texture);
+    }
+    std::string log() const { return readText(logPath); }
+
+    TempDir dir;
+    std::string logPath;
+    char nameBuffer[64] = {};
+    Texture texture;
+};
+
+TEST_F(PackFile, ReadsATwoByOnePictureOf116Bytes) {
+    const auto bytes = pack({{"PIC0", picture(2, 1, 4, 10)}});
+    ASSERT_EQ(bytes.size(), 116u);
+    EXPECT_EQ(read(dir.write("a.pak", bytes), "PIC0"), kPackOk);
+    EXPECT_EQ(texture.width, 2);
+    EXPECT_EQ(texture.height, 1);
+    EXPECT_EQ(texture.channels, 4);
+    ASSERT_NE(texture.pixels, nullptr);
+    EXPECT_EQ(texture.pixels[0], 10);
+    EXPECT_EQ(texture.pixels[7], 17);
+    EXPECT_EQ(texture.textureName, 0u);  // the reader does not upload
+    EXPECT_EQ(log(),
+              "READING::name: PIC0\nREADING::data name: PIC0\nREADING::data size: 20\n"
+              "READING::width: 2\nREADING::height: 1\nREADING::depth: 4\n\n");
+}
+
+TEST_F(PackFile, WrongVersionOrShortHeaderIsReportedWithItsCode) {
+    EXPECT_EQ(read(dir.write("v2.pak", pack({}, 2)), "PIC0"), kPackBadVersion);
+    EXPECT_EQ(log(), "*** Error! Wrong pack version, 1\n");
+
+    auto magic = pack({});
+    magic[0] = 'X';
+    EXPECT_EQ(read(dir.write("magic.pak", magic), "PIC0"), kPackBadVersion);
+
+    std::vector<uint8_t> shortPack = pack({});
+    shortPack.resize(71);
+    EXPECT_EQ(read(dir.write("short.pak", shortPack), "PIC0"), kPackShort);
+    EXPECT_EQ(log(),
+              "*** Error! Wrong pack version, 1\n*** Error! Wrong pack version, 1\n"
+              "*** Error! Wrong pack version, 4\n");
+}
+
+TEST_F(PackFile, MissingEntryLogsEveryEntryAndEndsWithDone) {
+    const auto path = dir.write("a.pak", pack({{"ONE", picture(1, 1, 4)}, {"TWO", {1, 2, 3}}}));
+    EXPECT_EQ(read(path, "THREE"), kPackNoEntry);
+    EXPECT_EQ(log(),
+              "READING::name: THREE\nREADING::data name: ONE\nREADING::data size: 16\n"
+              "READING::data name: TWO\nREADING::data size: 3\nREADING DONE!\n\n");
+    EXPECT_EQ(texture.pixels, nullptr);
+}
+
+TEST_F(PackFile, FirstOfTwoEntriesWithOneNameWins) {
+    const auto path =
+        dir.write("a.pak", pack({{"SAME", picture(1, 1, 4, 50)}, {"SAME", picture(1, 1, 4, 90)}}));
+    EXPECT_EQ(read(path, "SAME"), kPackOk);
+    EXPECT_EQ(texture.pixels[0], 50);
+}
+
+TEST_F(PackFile, NamesAreCutToFourteenCharacters) {
+    const auto path = dir.write("a.pak", pack({{"ABCDEFGHIJKLMNO", picture(1, 1, 4)},
+                                               {"ABCDEFGHIJKLMN", picture(1, 1, 4, 77)}}));
+    // The 15-character entry can never be found: the request is cut to 14.
+    EXPECT_EQ(read(path, "ABCDEFGHIJKLMNO"), kPackOk);
+    EXPECT_STREQ(nameBuffer, "ABCDEFGHIJKLMN");
+    EXPECT_EQ(texture.pixels[0], 77);
+}
+
+TEST_F(PackFile, MissingPackIsCode3AndWritesNoLog) {
+    EXPECT_EQ(read(dir.file("none.pak"), "PIC0"), kPackCannotOpen);
+    EXPECT_FALSE(std::filesystem::exists(logPath));
+}
+
+TEST_F(PackFile, ReadOnlyPackIsRead) {
+    const auto path = dir.write("ro.pak", pack({{"PIC0", picture(2, 1, 4)}}));
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    EXPECT_EQ(read(path, "PIC0"), kPackOk);
+}
+
+TEST_F(PackFile, DamagedSizesEndTheReadAtOnce) {
+    // A negative payload size would seek backwards for ever.
+    auto negative = pack({{"A", {1, 2, 3, 4}}, {"PIC0", picture(1, 1, 4)}});
+    std::memset(negative.data() + kPackHeaderBytes + kPackNameBytes, 0xFF, 4);
+    EXPECT_EQ(read(dir.write("neg.pak", negative), "PIC0"), kPackShort);
+
+    // A payload larger than what is left of the file.
+    auto oversized = pack({{"A", {1, 2, 3, 4}}});
+    oversized[kPackHeaderBytes + kPackNameBytes + 2] = 0x10;
+    EXPECT_EQ(read(dir.write("big.pak", oversized), "PIC0"), kPackShort);
+
+    // A picture whose size overflows, or is larger than the file.
+    for (auto sizes : {std::vector<int32_t>{65536, 65536, 4}, {100000, 100000, 4}, {-2, 1, 4},
+                       {2, 1, 0}, {3, 3, 4}}) {
+        std::vector<uint8_t> payload;
+        for (int32_t v : sizes) putLe32(payload, static_cast<uint32_t>(v));
+        payload.resize(payload.size() + 8, 0);
+        Texture fresh;
+        texture = std::move(fresh);
+        EXPECT_EQ(read(dir.write("pic.pak", pack({{"PIC0", payload}})), "PIC0"), kPackShort)
+            << sizes[0] << "x" << sizes[1] << "x" << sizes[2];
+        EXPECT_EQ(texture.pixels, nullptr);
+    }
+}
+
+TEST_F(PackFile, PixelsMayRunIntoTheNextEntryAsLongAsTheFileHoldsThem) {
+    // The reader trusts the picture's own size over the payload size.
+    auto payload = picture(1, 1, 4);
+    payload.resize(12);  // no pixels in this entry
+    const auto path = dir.write("a.pak", pack({{"PIC0", payload}, {"NEXT", {9, 9, 9, 9}}}));
+    EXPECT_EQ(read(path, "PIC0"), kPackOk);
+    EXPECT_EQ(texture.pixels[0], 'N');
+}
+
+TEST_F(PackFile, NameWithoutTerminatorIsReadOnlyToTwentyBytes) {
+    auto bytes = pack({{"PIC0", picture(1, 1, 4)}});
+    std::memset(bytes.data() + kPackHeaderBytes, 'Z', kPackNameBytes);
+    EXPECT_EQ(read(dir.write("a.pak", bytes), "PIC0"), kPackNoEntry);
+    EXPECT_NE(log().find("READING::data name: ZZZZZZZZZZZZZZZZZZZZ\n"), std::string::npos);
+}
+
+TEST(LoadLogFile, FirstWriteTruncatesAndLaterWritesAppend) {
+    TempDir dir;
+    const std::string path = dir.write("log.txt", {'o', 'l', 'd'});
+    LoadLog log;
+    EXPECT_EQ(log.write("never %d\n", 1), 0);  // no path: nothing written
+    log.setPath(path.c_str());
+    EXPECT_EQ(log.write("first %d\n", 1), 0);
+    EXPECT_EQ(log.write("second %s\n", "x"), 0);
+    EXPECT_EQ(log.write(nullptr), 0);
+    EXPECT_EQ(readText(path), "first 1\nsecond x\n");
+
+    LoadLog unwritable;
+    const std::string bad = dir.file("no/such/dir/log.txt");
+    unwritable.setPath(bad.c_str());
+    EXPECT_EQ(unwritable.write("x"), 0);
+    EXPECT_EQ(unwritable.firstWrite, 1);  // still waiting for its first successful open
+}
+
+}  // namespace
+}  // namespace tev
