@@ -58,7 +58,9 @@ double draw() {
 
 }  // namespace
 
-const GradientNoise& gradientNoiseTables() { return tables; }
+const GradientNoise& gradientNoiseTables() {
+    return tables;
+}
 
 void seedGradientNoise(int seed) {
     tev::srand(static_cast<uint32_t>(seed));

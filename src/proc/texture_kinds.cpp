@@ -33,7 +33,8 @@ void fillRadialFalloff(uint8_t* out) {
 void fillSineInterference(uint8_t* out) {
     // sin(x + y) takes only 511 arguments; the table holds the same values.
     std::array<float, 511> wave;
-    for (int i = 0; i < 511; ++i) wave[i] = static_cast<float>(std::sin(static_cast<double>(i)) * 128);
+    for (int i = 0; i < 511; ++i)
+        wave[i] = static_cast<float>(std::sin(static_cast<double>(i)) * 128);
     for (int y = 0; y < 256; ++y) {
         for (int x = 0; x < 256; ++x) {
             const float a = wave[x + y];
@@ -48,7 +49,8 @@ void fillLatticeBands(uint8_t* out) {
     std::array<float, 32> smooth;
     for (int y = 0; y < 256; ++y) {
         if (y % 8 == 0) {
-            for (int bx = 0; bx < 32; ++bx) smooth[bx] = smoothLatticeNoise(bx, y / 8);
+            for (int bx = 0; bx < 32; ++bx)
+                smooth[bx] = smoothLatticeNoise(bx, y / 8);
         }
         for (int x = 0; x < 256; ++x) {
             const float s = smooth[x / 8];
@@ -65,9 +67,10 @@ void fillSineNoiseRgba(uint8_t* out) {
                 std::sin((latticeNoise(x / 100, y / 100) + static_cast<float>(y)) * kPi * 2);
             const double b = std::cos((latticeNoise(x, y) + x) * kPi * 2);
             const float product = static_cast<float>(a * b);
-            double d = (std::sin(static_cast<double>(y / 10)) + std::cos(static_cast<double>(x / 10))) *
-                           0.2 +
-                       product;
+            double d =
+                (std::sin(static_cast<double>(y / 10)) + std::cos(static_cast<double>(x / 10))) *
+                    0.2 +
+                product;
             if (d < 0) d = 0;
             if (d > 1) d = 1;
             *out++ = byteOf(d * 255);
