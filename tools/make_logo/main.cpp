@@ -1,0 +1,79 @@
+// tev-make-logo OUT.bin [--preview DIR]: draws the logo the show carries,
+// 256 x 128 gray in the embedded-image layout, stored bottom-up. The preview
+// shows it upright and stretched to a 4:3 view, as the show does.
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "assets/embedded_image.h"
+#include "png_io.h"
+#include "title_art.h"
+
+namespace {
+
+using namespace tev::logo;
+
+bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        if (out) return true;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return false;
+}
+
+bool writePreview(const std::filesystem::path& dir, const std::vector<uint8_t>& gray) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    // Upright, then stretched to 4:3 (each row shown one and a half times as tall).
+    constexpr int kViewHeight = kLogoHeight * 3 / 2;
+    std::vector<uint8_t> upright(gray.size()), view(size_t(kLogoWidth) * kViewHeight);
+    for (int y = 0; y < kLogoHeight; ++y) {
+        std::memcpy(upright.data() + size_t(y) * kLogoWidth,
+                    gray.data() + size_t(kLogoHeight - 1 - y) * kLogoWidth, kLogoWidth);
+    }
+    for (int y = 0; y < kViewHeight; ++y) {
+        std::memcpy(view.data() + size_t(y) * kLogoWidth,
+                    upright.data() + size_t(y * 2 / 3) * kLogoWidth, kLogoWidth);
+    }
+    std::string error;
+    const bool ok = tev::png::writeGray((dir / "logo.png").string(), kLogoWidth, kLogoHeight,
+                                        upright.data(), &error) &&
+                    tev::png::writeGray((dir / "logo_4x3.png").string(), kLogoWidth, kViewHeight,
+                                        view.data(), &error);
+    if (!ok) std::fprintf(stderr, "tev-make-logo: %s\n", error.c_str());
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("Usage: tev-make-logo OUT.bin [--preview DIR]\n");
+        return 0;
+    }
+    const bool preview = argc == 4 && std::strcmp(argv[2], "--preview") == 0;
+    if (argc != 2 && !preview) {
+        std::fprintf(stderr, "Usage: tev-make-logo OUT.bin [--preview DIR]\n");
+        return 2;
+    }
+    std::vector<uint8_t> gray;
+    std::string error;
+    if (!drawLogo(gray, &error)) {
+        std::fprintf(stderr, "tev-make-logo: %s\n", error.c_str());
+        return 1;
+    }
+    if (!writeBytes(argv[1], tev::encodeEmbeddedImage(kLogoWidth, kLogoHeight, 1, gray.data()))) {
+        std::fprintf(stderr, "tev-make-logo: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    if (preview && !writePreview(argv[3], gray)) return 1;
+    return 0;
+}

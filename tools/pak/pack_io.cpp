@@ -1,0 +1,271 @@
+#include "pack_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <set>
+
+namespace tev::pack {
+namespace {
+
+void setError(std::string* error, const std::string& message) {
+    if (error) *error = message;
+}
+
+void putLe32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+uint32_t readLe32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+// Names read from a file may hold anything; show them safely.
+std::string printable(const std::string& name) {
+    std::string out;
+    for (unsigned char c : name) {
+        if (c >= 32 && c < 127) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+std::string systemError() {
+    return std::strerror(errno);
+}
+
+}  // namespace
+
+std::vector<uint8_t> picturePayload(uint32_t width, uint32_t height, uint32_t depth,
+                                    const uint8_t* pixels) {
+    std::vector<uint8_t> payload;
+    const size_t count = size_t{width} * height * depth;
+    payload.reserve(kPictureHeaderBytes + count);
+    putLe32(payload, width);
+    putLe32(payload, height);
+    putLe32(payload, depth);
+    payload.insert(payload.end(), pixels, pixels + count);
+    return payload;
+}
+
+bool validName(const std::string& name, std::string* why) {
+    if (name.empty() || name.size() > kMaxNameLength) {
+        setError(why, "a name has 1 to " + std::to_string(kMaxNameLength) +
+                          " characters (the show cannot look up longer ones)");
+        return false;
+    }
+    if (!safeFileName(name) || name.find('=') != std::string::npos) {
+        setError(why,
+                 "a name is printable ASCII without '/', '\\' or '=' and does not start "
+                 "with '.'");
+        return false;
+    }
+    return true;
+}
+
+bool safeFileName(const std::string& name) {
+    if (name.empty() || name[0] == '.') return false;
+    for (unsigned char c : name) {
+        if (c < 32 || c >= 127 || c == '/' || c == '\\') return false;
+    }
+    return true;
+}
+
+bool encodePack(const std::vector<Entry>& entries, std::vector<uint8_t>& out, std::string* error) {
+    std::set<std::string> seen;
+    size_t total = kHeaderBytes;
+    for (const Entry& entry : entries) {
+        std::string why;
+        if (!validName(entry.name, &why)) {
+            setError(error, "bad entry name \"" + printable(entry.name) + "\": " + why);
+            return false;
+        }
+        if (!seen.insert(entry.name).second) {
+            setError(error, "the name " + entry.name +
+                                " is given twice (only the first could "
+                                "be found)");
+            return false;
+        }
+        if (entry.payload.size() > size_t{std::numeric_limits<int32_t>::max()}) {
+            setError(error, "entry " + entry.name + " is too large for a pack");
+            return false;
+        }
+        total += kEntryHeaderBytes + entry.payload.size();
+    }
+    out.clear();
+    out.reserve(total);
+    out.insert(out.end(), {'P', 'A', 'C', 'K', 1});
+    out.insert(out.end(), kHeaderTag, kHeaderTag + sizeof kHeaderTag - 1);
+    out.resize(kHeaderBytes, 0);
+    for (const Entry& entry : entries) {
+        const size_t start = out.size();
+        out.resize(start + kNameBytes, 0);
+        std::memcpy(out.data() + start, entry.name.data(), entry.name.size());
+        putLe32(out, static_cast<uint32_t>(entry.payload.size()));
+        out.insert(out.end(), entry.payload.begin(), entry.payload.end());
+    }
+    return true;
+}
+
+bool parsePack(const uint8_t* data, size_t size, std::vector<Entry>& entries, std::string* error) {
+    entries.clear();
+    if (size < kHeaderBytes) {
+        setError(error, "too short for a pack header (" + std::to_string(size) + " of " +
+                            std::to_string(kHeaderBytes) + " bytes)");
+        return false;
+    }
+    if (std::memcmp(data, "PACK", 4) != 0) {
+        setError(error, "not a pack (the file does not start with \"PACK\")");
+        return false;
+    }
+    if (data[4] != 1) {
+        setError(error, "pack version " + std::to_string(data[4]) + " (only version 1 is known)");
+        return false;
+    }
+    size_t at = kHeaderBytes;
+    while (at < size) {
+        const size_t index = entries.size() + 1;
+        if (size - at < kEntryHeaderBytes) {
+            setError(error, "entry " + std::to_string(index) + ": its header is cut short (" +
+                                std::to_string(size - at) + " bytes left)");
+            return false;
+        }
+        const char* rawName = reinterpret_cast<const char*>(data + at);
+        Entry entry;
+        entry.name.assign(rawName, strnlen(rawName, kNameBytes));
+        const int32_t payloadSize = static_cast<int32_t>(readLe32(data + at + kNameBytes));
+        at += kEntryHeaderBytes;
+        const std::string label =
+            "entry " + std::to_string(index) + " (\"" + printable(entry.name) + "\")";
+        if (payloadSize < 0) {
+            setError(error, label + ": negative payload size " + std::to_string(payloadSize));
+            return false;
+        }
+        if (size_t(payloadSize) > size - at) {
+            setError(error, label + ": payload of " + std::to_string(payloadSize) +
+                                " bytes, but only " + std::to_string(size - at) +
+                                " are left in the file");
+            return false;
+        }
+        entry.payload.assign(data + at, data + at + payloadSize);
+        at += size_t(payloadSize);
+        entries.push_back(std::move(entry));
+    }
+    return true;
+}
+
+bool parsePicture(const Entry& entry, Picture& picture, std::string* error) {
+    picture = Picture{};
+    const std::vector<uint8_t>& payload = entry.payload;
+    if (payload.size() < kPictureHeaderBytes) {
+        setError(error, "payload of " + std::to_string(payload.size()) +
+                            " bytes is too short for a picture");
+        return false;
+    }
+    picture.width = readLe32(payload.data());
+    picture.height = readLe32(payload.data() + 4);
+    picture.depth = readLe32(payload.data() + 8);
+    if (picture.width == 0 || picture.height == 0 || picture.depth == 0) {
+        setError(error, "picture of " + std::to_string(picture.width) + " x " +
+                            std::to_string(picture.height) + " x " + std::to_string(picture.depth) +
+                            " has no pixels");
+        return false;
+    }
+    uint64_t area = 0, bytes = 0;
+    const size_t available = payload.size() - kPictureHeaderBytes;
+    if (__builtin_mul_overflow(uint64_t{picture.width}, uint64_t{picture.height}, &area) ||
+        __builtin_mul_overflow(area, uint64_t{picture.depth}, &bytes) || bytes > available) {
+        setError(error, "picture of " + std::to_string(picture.width) + " x " +
+                            std::to_string(picture.height) + " x " + std::to_string(picture.depth) +
+                            " needs more than the " + std::to_string(available) +
+                            " pixel bytes its payload holds");
+        return false;
+    }
+    picture.pixels = payload.data() + kPictureHeaderBytes;
+    picture.extraBytes = available - size_t(bytes);
+    return true;
+}
+
+bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, size_t maxBytes,
+                   std::string* error) {
+    bytes.clear();
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        setError(error, "cannot open " + path + ": " + systemError());
+        return false;
+    }
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fclose(file);
+        setError(error, path + " is not a regular file");
+        return false;
+    }
+    if (uint64_t(info.st_size) > maxBytes) {
+        std::fclose(file);
+        setError(error, path + " is too large (" + std::to_string(info.st_size) + " bytes)");
+        return false;
+    }
+    bytes.resize(size_t(info.st_size));
+    const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    const bool failed = std::ferror(file);
+    std::fclose(file);
+    if (failed || got != bytes.size()) {
+        setError(error, "cannot read " + path);
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
+                         std::string* error) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        setError(error, "cannot create a file beside " + path + ": " + systemError());
+        return false;
+    }
+    auto fail = [&](const std::string& what) {
+        setError(error, what + " " + temporary + ": " + systemError());
+        close(fd);
+        unlink(temporary.c_str());
+        return false;
+    };
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return fail("cannot write");
+        done += size_t(n);
+    }
+    // mkstemp makes the file private; give it the permissions a plain new
+    // file would have.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (fchmod(fd, 0666 & ~mask) != 0) return fail("cannot set the permissions of");
+    if (fsync(fd) != 0) return fail("cannot flush");
+    if (close(fd) != 0) {
+        setError(error, "cannot close " + temporary + ": " + systemError());
+        unlink(temporary.c_str());
+        return false;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        setError(error, "cannot replace " + path + ": " + systemError());
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tev::pack
