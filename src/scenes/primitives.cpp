@@ -7,6 +7,7 @@ namespace tev {
 namespace {
 int32_t cubeListName = -1;
 uint64_t cubeListContext = 0;  // the context the list was compiled in
+uint64_t cubesDrawn = 0;
 }  // namespace
 
 void texturedQuad(float sOffset, float tOffset, float half, float depth) {
@@ -90,6 +91,7 @@ constexpr CubeFace kCubeFaces[6] = {
 }  // namespace
 
 void drawCube(float half) {
+    ++cubesDrawn;
     // A list compiled in another context does not exist here: compile anew.
     if (cubeListName != -1 && cubeListContext == platform::currentGlContextSerial()) {
         glCallList(static_cast<GLuint>(cubeListName));
@@ -110,6 +112,8 @@ void drawCube(float half) {
     }
     glEndList();
 }
+
+uint64_t cubeDrawCount() { return cubesDrawn; }
 
 int32_t cubeList() {
     return cubeListContext == platform::currentGlContextSerial() ? cubeListName : -1;

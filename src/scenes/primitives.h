@@ -33,4 +33,8 @@ void drawCube(float half);
 // The cube's display list in the current context, -1 before the first cube.
 int32_t cubeList();
 
+// How many cubes have been drawn since the program started (a counter for
+// tests and benchmarks).
+uint64_t cubeDrawCount();
+
 }  // namespace tev

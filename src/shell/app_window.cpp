@@ -1,7 +1,5 @@
 #include "shell/app_window.h"
 
-#include <GL/glu.h>
-
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "shell/main_loop.h"
@@ -78,15 +76,6 @@ int destroyAppWindow(AppWindow& w) {
     return 1;
 }
 
-void reshape(int width, int height) {
-    if (height == 0) height = 1;  // a zero-height window would divide by zero
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
 
 WindowProcResult windowProc(AppWindow& w, const platform::Event& event) {
     using platform::EventType;

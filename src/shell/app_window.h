@@ -8,6 +8,7 @@
 
 #include "platform/events.h"
 #include "platform/gl_window.h"
+#include "shell/reshape.h"
 
 namespace tev {
 
@@ -47,9 +48,6 @@ int createAppWindow(AppWindow& w);
 // Always 1. Also restores the display mode and the cursor of a fullscreen
 // record, whether or not a window exists.
 int destroyAppWindow(AppWindow& w);
-
-// Viewport and the default 45-degree projection; leaves the modelview current.
-void reshape(int width, int height);
 
 enum class WindowProcResult { Handled, Default };
 

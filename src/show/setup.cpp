@@ -1,29 +1,131 @@
+// Set-up and tear-down of one display cycle.
+
 #include <GL/gl.h>
 
+#include <cstdio>
+#include <cstring>
+
+#include "assets/bitmap_font.h"
+#include "assets/embedded_image.h"
+#include "assets/pack_file.h"
+#include "assets/texture_generator.h"
+#include "embedded.h"
 #include "platform/clock.h"
+#include "proc/setup_layers.h"
 #include "show/show.h"
 
 namespace tev {
 
 AppWindow* showWindow = nullptr;
 KeyTable* showKeys = nullptr;
+char packPath[64] = {};
+std::unique_ptr<Texture[]> layerTextures;
+Texture logoTexture;
+Texture discTexture;
+Texture pictures[16];
+Texture noiseTexture;
+std::unique_ptr<SpriteRing> spriteRing;
+std::unique_ptr<ParticleScene> particleScene;
+std::unique_ptr<WavingSheet> wavingSheet;
 float showStartSeconds = 0.0f;
+bool showMusicEnabled = true;
 
-bool showSetup(AppWindow* window, KeyTable* keys) {
-    showWindow = window;
-    showKeys = keys;
+namespace {
 
+void setGlDefaults() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
     glClearDepth(1.0);
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_DEPTH_TEST);
     glShadeModel(GL_SMOOTH);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
 
+void buildFont() {
+    const auto sheet = EmbeddedImage::parse(embedded::fontSheet, embedded::fontSheetSize);
+    if (sheet) bitmapFont().build(*sheet);
+}
+
+// Three textures composed on a stack of layers, alpha 255.
+void composeLayerTextures() {
+    layerTextures = std::make_unique<Texture[]>(8);
+    const auto layers = composeSetupLayers();
+    if (!layers) return;
+    for (int k = 0; k < kSetupLayerCount; ++k) {
+        Texture& texture = layerTextures[k];
+        if (texture.allocate(kSetupLayerSide, kSetupLayerSide, 4) != 1) continue;
+        std::memcpy(texture.pixels.get(), (*layers)[k].data(), texture.byteCount());
+        texture.uploadMipmapped();
+    }
+}
+
+// The embedded gray logo as RGBA with alpha 255.
+void makeLogoTexture() {
+    const auto logo = EmbeddedImage::parse(embedded::logo, embedded::logoSize);
+    if (!logo || logoTexture.allocate(static_cast<int32_t>(logo->width),
+                                      static_cast<int32_t>(logo->height), 4) != 1) {
+        return;
+    }
+    const size_t count = static_cast<size_t>(logo->width) * logo->height;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t g = logo->pixels[i * logo->channels];
+        uint8_t* out = logoTexture.pixels.get() + 4 * i;
+        out[0] = out[1] = out[2] = g;
+        out[3] = 255;
+    }
+    logoTexture.uploadMipmapped();
+}
+
+void readPictures() {
+    for (int n = 0; n < 16; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "PIC%d", n);
+        readEntry(packPath, name, pictures[n]);  // a missing entry leaves the picture empty
+        pictures[n].uploadMipmapped();
+    }
+}
+
+void setSceneState() {
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 128.0f);
+}
+
+}  // namespace
+
+bool showSetup(AppWindow* window, KeyTable* keys) {
+    showWindow = window;
+    showKeys = keys;
+    setGlDefaults();
+    buildFont();
+    std::snprintf(packPath, sizeof packPath, "%s", "DATA.PAK");
+    composeLayerTextures();
+    makeLogoTexture();
+    generateTexture(discTexture, 1);
+    readPictures();
+    noiseTexture.allocate(64, 64, 1);
+    spriteRing = std::make_unique<SpriteRing>();
+    particleScene = std::make_unique<ParticleScene>();
+    wavingSheet = std::make_unique<WavingSheet>(packPath);
+    setSceneState();
     showStartSeconds = static_cast<float>(platform::clock().tickSeconds());
     return true;
 }
 
-void showTeardown() {}
+void showTeardown() {
+    layerTextures.reset();
+    spriteRing.reset();
+    particleScene.reset();
+    wavingSheet.reset();
+}
 
 }  // namespace tev

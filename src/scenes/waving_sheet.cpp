@@ -1,0 +1,83 @@
+#include "scenes/waving_sheet.h"
+
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "assets/pack_file.h"
+#include "shell/extension_probe.h"
+
+namespace tev {
+
+Texture sheetTexture;
+float sheetPoints[64][3] = {};
+float sheetCoords[64][2] = {};
+
+WavingSheet::WavingSheet(const char* packPath) {
+    requireExtension("GL_ARB_multitexture");
+    char name[] = "DESTRUCT";
+    readEntry(packPath, name, sheetTexture);
+    sheetTexture.uploadMipmapped();
+    for (int a = 0; a < 8; ++a) {
+        for (int b = 0; b < 8; ++b) {
+            float* point = sheetPoints[a * 8 + b];
+            point[0] = static_cast<float>(a - 4);
+            point[1] = static_cast<float>(b - 4);
+            point[2] = 0.0f;
+        }
+    }
+}
+
+void computeSheetCoords(float T) {
+    const float k = 1.0f / 7.0f;
+    float tAcc = 0.0f;
+    for (int b = 0; b < 8; ++b) {
+        float sAcc = 0.0f;
+        for (int a = 0; a < 8; ++a) {
+            const double theta = 0.31 * a + 0.5 * T + 0.32 * b;
+            const double phi = 0.931 * a + T + 0.32 * b;
+            const double psi = 0.213 * a + T + 1.32 * b;
+            float* st = sheetCoords[a * 8 + b];
+            st[0] = static_cast<float>((0.3135 * std::cos(theta) + 0.535 * std::sin(phi)) * k + sAcc);
+            st[1] = static_cast<float>((0.5125 * std::sin(theta) + 0.323 * std::cos(psi)) * k + tAcc);
+            sAcc += k;
+        }
+        tAcc += k;
+    }
+}
+
+void WavingSheet::drawSheet(float now, float start) {
+    const float T = now - start;
+    glClearColor(0.35f, 0.3f, 0.25f, 1.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -3.0f);
+    glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
+    glDisable(GL_FOG);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    sheetTexture.bind();
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+
+    computeSheetCoords(T);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.45f);
+    glBegin(GL_QUADS);
+    for (int b = 0; b < 7; ++b) {
+        for (int a = 0; a < 7; ++a) {
+            const int corners[4] = {a * 8 + b, (a + 1) * 8 + b, (a + 1) * 8 + b + 1, a * 8 + b + 1};
+            for (int index : corners) {
+                glTexCoord2f(sheetCoords[index][0], sheetCoords[index][1]);
+                glVertex3f(sheetPoints[index][0], sheetPoints[index][1], sheetPoints[index][2]);
+            }
+        }
+    }
+    glEnd();
+}
+
+}  // namespace tev

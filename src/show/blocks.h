@@ -1,0 +1,89 @@
+#pragma once
+// The timeline's scene blocks and the pure rules they follow. Each block
+// reads the show time t and draws only what its window of time allows;
+// drawFrame runs them in one fixed order.
+
+#include <GL/gl.h>
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+
+namespace tev {
+
+// The sixteen blocks, in drawing order.
+enum ShowBlock : int {
+    kNoiseVeil = 1,
+    kPictureShow,
+    kLogoWave,
+    kTextureLayers,
+    kCubeRows,
+    kSheet,
+    kFogText,
+    kCreditLine,
+    kLitSceneA,
+    kLitSceneB,
+    kWords,
+    kClockReadout,
+    kBlackFadeIn,
+    kRing,
+    kWhiteFlash,
+    kShowEnd,
+    kBlockCount = kShowEnd,
+};
+
+// Which blocks run at show time t (bit n for block n).
+std::bitset<kBlockCount + 1> scheduledBlocks(float t);
+
+// The state most blocks open with: fog, lighting, culling and depth test
+// off, blending on with GL_SRC_ALPHA and the given destination factor.
+void flatBlendState(GLenum destinationFactor);
+
+// One random fraction in [0, 1): rand() / 32768.
+float randomFraction();
+
+// Overlays.
+void drawNoiseVeil(float t);
+void drawPictureShow(float t);
+void drawBlackFadeIn(float t);
+void drawWhiteFlash(float t);
+// Adds delta to the timer; past 0.125 s, one step of the index (at most 14)
+// with the excess carried over.
+void pictureStep(int32_t& index, float& timer, double delta);
+
+// Grid scenes.
+void drawLogoWave(float t);
+void drawTextureLayers(float t);
+void fillLogoWaveGrid(float t, float grid[64][2]);
+void fillTextureLayersGrid(float t, float grid[64][2]);
+float logoWaveAlpha(float t);
+
+// Cube rows.
+void drawCubeRows(float t);
+
+// Text scenes.
+extern const char fogText[];
+extern const char creditLine[];
+void drawFogText(float t);
+void drawCreditLine(float t);
+void drawClockReadout(float t);
+std::string clockReadoutText(float t);
+float clockReadoutBrightness(float t);
+
+// Word display.
+struct WordCue {
+    const char* word;
+    float start;
+    float x, y, z;
+    float duration;
+};
+extern const WordCue wordCues[8];
+void drawWords(float t);
+void drawWord(const char* word, float x, float y, float z, float letterInterval, int32_t& counter,
+              float now, float start, float duration);
+// Adds delta to the shared timer; past the interval, one more letter
+// (clamped to 0..wordLength) with the excess carried over.
+void letterStep(int32_t& counter, float& timer, double delta, float interval, int32_t wordLength);
+float wordOpacity(float elapsed, float duration);
+
+}  // namespace tev

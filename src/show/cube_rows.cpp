@@ -1,0 +1,68 @@
+// Three rows of 19 translucent, additive cubes, each swinging on a small
+// circle around its place, the whole arrangement tumbling slowly.
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "scenes/primitives.h"
+#include "show/blocks.h"
+#include "show/show.h"
+
+namespace tev {
+
+void drawCubeRows(float t) {
+    const float T = t - 13.5f;
+    const float h = T * 0.5f;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(90.0, 1.0, 1.0, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    flatBlendState(GL_ONE);
+    if (t < 109.5f) {
+        noiseTexture.bind();
+    } else {
+        discTexture.bind();
+    }
+
+    glTranslatef(0.0f, 0.0f, -10.0f);
+    glRotatef(static_cast<float>(360.0 * std::sin(0.125 * t)), 1.0f, 0.0f, 0.0f);
+    if (t > 12.0f) glRotatef(static_cast<float>(360.0 * std::sin(0.1 * (t - 12.0f))), 0.0f, 1.0f, 0.0f);
+    if (t > 40.0f) glRotatef(static_cast<float>(360.0 * std::cos(0.1 * (t - 40.0f))), 0.0f, 0.0f, 1.0f);
+
+    for (int row = 1; row <= 3; ++row) {
+        // p runs -20, -17.875, ..., 18.25: 19 cubes, the test on the sum.
+        for (float p = -20.0f; p < 20.0f; p += 2.125f) {
+            glPushMatrix();
+            const auto wobble = static_cast<float>(10.0 * std::sin(0.175 * t + p));
+            const auto swingSin = static_cast<float>(6.0 * std::sin(0.5 * t + p));
+            const auto swingCos = static_cast<float>(6.0 * std::cos(0.5 * t + p));
+            switch (row) {
+                case 1:
+                    glTranslatef(p, 0.0f, 0.0f);
+                    glRotatef(wobble, 0.0f, 0.0f, 1.0f);
+                    glTranslatef(swingSin, swingCos, 0.0f);
+                    break;
+                case 2:
+                    glTranslatef(0.0f, p, 0.0f);
+                    glRotatef(wobble, 1.0f, 0.0f, 0.0f);
+                    glTranslatef(0.0f, swingSin, swingCos);
+                    break;
+                default:
+                    glTranslatef(p, 0.0f, 0.0f);
+                    glRotatef(wobble, 0.0f, 1.0f, 0.0f);
+                    glTranslatef(swingSin, 0.0f, swingCos);
+                    break;
+            }
+            glColor4f(0.75f, 0.75f, 0.75f, static_cast<float>(0.2 + 0.125 * std::sin(p + h)));
+            // The first cube of the show fixes every cube's size (the list
+            // keeps the half-size it was compiled with).
+            drawCube(2.0f - std::fabs(p * 0.033333335f));
+            glPopMatrix();
+        }
+    }
+}
+
+}  // namespace tev

@@ -1,0 +1,68 @@
+#include "show/offline_show.h"
+
+#include "shell/frame_timer.h"
+#include "shell/reshape.h"
+#include "show/show.h"
+
+namespace tev {
+
+namespace {
+bool quitRequested = false;
+void noteQuit(AppWindow*) { quitRequested = true; }
+}  // namespace
+
+std::unique_ptr<OfflineShow> OfflineShow::create(int width, int height, int fps,
+                                                 std::string* error) {
+    if (fps <= 0) {
+        if (error) *error = "the frame rate must be positive";
+        return nullptr;
+    }
+    std::unique_ptr<OfflineShow> show(new OfflineShow());
+    show->gl_ = platform::HeadlessGl::create(width, height, error);
+    if (!show->gl_) return nullptr;
+    show->fps_ = fps;
+    // The counter ticks once per frame, so each delta is exactly 1 / fps.
+    show->clock_.frequency = static_cast<uint64_t>(fps);
+    show->setClockTo(0);
+    platform::setClock(&show->clock_);
+    frameTimer() = FrameTimer(show->clock_);
+    quitRequested = false;
+    setQuitRequest(noteQuit);
+    showMusicEnabled = false;
+    reshape(width, height);
+    showSetup(nullptr, nullptr);
+    return show;
+}
+
+OfflineShow::~OfflineShow() {
+    showTeardown();
+    setQuitRequest(nullptr);
+    platform::setClock(nullptr);
+    frameTimer() = FrameTimer(platform::systemClock());
+    showMusicEnabled = true;
+}
+
+void OfflineShow::setClockTo(int64_t frame) {
+    clockFrame_ = frame;
+    clock_.seconds = static_cast<double>(frame) / fps_;
+    clock_.counterValue = static_cast<uint64_t>(frame);
+}
+
+double OfflineShow::nextFrameTime() const { return static_cast<double>(frame_) / fps_; }
+
+void OfflineShow::drawNextFrame() {
+    drawFrame();
+    ++frame_;
+    setClockTo(clockFrame_ + 1);
+}
+
+void OfflineShow::restart() {
+    showTeardown();
+    quitRequested = false;
+    showSetup(nullptr, nullptr);  // the show clock restarts at 0 from here
+    frame_ = 0;
+}
+
+bool OfflineShow::ended() const { return quitRequested; }
+
+}  // namespace tev

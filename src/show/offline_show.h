@@ -1,0 +1,57 @@
+#pragma once
+// The show played without a window or a sound device: a headless GL
+// context, and a virtual clock under which frame k is drawn at show time
+// k / fps and the frame timer advances by exactly 1 / fps. Every run gives
+// the same frames. Used by the capture tool, the benchmarks and the tests.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/headless_gl.h"
+
+namespace tev {
+
+class OfflineShow {
+public:
+    // Makes the context and runs set-up (without music). Null, with the
+    // reason, when no headless context can be made.
+    static std::unique_ptr<OfflineShow> create(int width, int height, int fps, std::string* error);
+    ~OfflineShow();
+    OfflineShow(const OfflineShow&) = delete;
+    OfflineShow& operator=(const OfflineShow&) = delete;
+
+    // Draws the next frame and moves the clock on by one frame.
+    void drawNextFrame();
+
+    // Tears the show down and sets it up again at the current time, as a
+    // display-mode toggle does (the kept values carry over).
+    void restart();
+
+    // The show asked to quit (its end has passed).
+    bool ended() const;
+
+    // The index and show time of the next frame to be drawn.
+    int64_t nextFrame() const { return frame_; }
+    double nextFrameTime() const;
+    int fps() const { return fps_; }
+
+    // The last frame drawn, RGB, top row first.
+    std::vector<uint8_t> readPixels() const { return gl_->readPixels(); }
+    int width() const { return gl_->width(); }
+    int height() const { return gl_->height(); }
+
+private:
+    OfflineShow() = default;
+    void setClockTo(int64_t frame);
+
+    std::unique_ptr<platform::HeadlessGl> gl_;
+    platform::ManualClock clock_;
+    int fps_ = 60;
+    int64_t frame_ = 0;        // frames drawn since the show started
+    int64_t clockFrame_ = 0;   // frames since the clock started (it runs on across restarts)
+};
+
+}  // namespace tev
