@@ -7,13 +7,18 @@
 #include <map>
 
 #include "capture_options.h"
+#include "platform/data_dir.h"
 #include "png_io.h"
 #include "show/offline_show.h"
 
 namespace {
 
-int run(const tev::capture::Options& options) {
+int run(tev::capture::Options options) {
     std::error_code error;
+    // The show reads its data from the working directory, which may change
+    // to the folder that holds it; the output stays where it was asked for.
+    options.outDir = std::filesystem::absolute(options.outDir, error).string();
+    tev::platform::enterDataDirectory();
     std::filesystem::create_directories(options.outDir, error);
     if (error) {
         std::fprintf(stderr, "tev-capture: cannot make %s: %s\n", options.outDir.c_str(),
