@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 
+#include "platform/gl_context_serial.h"
+
 namespace tev {
 
 size_t imageByteCount(int64_t width, int64_t height, int64_t channels) {
@@ -27,12 +29,13 @@ int Texture::allocate(int32_t w, int32_t h, int32_t c) {
     if (bytes == 0) return -1;
     pixels.reset(new (std::nothrow) uint8_t[bytes]);
     if (!pixels) return -1;
-    if (textureName == 0) createName();
+    if (textureName == 0 || nameContext_ != platform::currentGlContextSerial()) createName();
     return 1;
 }
 
 GLuint Texture::createName() {
     glGenTextures(1, &textureName);
+    nameContext_ = platform::currentGlContextSerial();
     return textureName;
 }
 
@@ -53,7 +56,7 @@ GLuint Texture::upload() {
 }
 
 GLuint Texture::uploadMipmapped() {
-    glGenTextures(1, &textureName);
+    createName();
     glBindTexture(GL_TEXTURE_2D, textureName);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);

@@ -8,7 +8,10 @@
 //
 // The record owns its pixel buffer (a new allocation replaces and frees the
 // old one), but never deletes its GL texture name: names belong to the
-// context they were made in and go away with it.
+// context they were made in and go away with it. A record remembers that
+// context, so that after a display-mode toggle it takes a name of the new
+// context instead of reusing a number the new context may have handed out
+// to another texture.
 
 #include <GL/gl.h>
 
@@ -29,8 +32,9 @@ public:
 
     // Records the size, allocates width * height * channels uninitialised
     // bytes (freeing any previous buffer) and creates a texture name when
-    // the record has none. Returns 1, or -1 when the size is not positive,
-    // overflows or cannot be allocated (pixels is then null).
+    // the record has none in the current context. Returns 1, or -1 when the
+    // size is not positive, overflows or cannot be allocated (pixels is then
+    // null).
     int allocate(int32_t width, int32_t height, int32_t channels);
 
     // Asks OpenGL for one new texture name and keeps it.
@@ -58,6 +62,9 @@ public:
     int32_t height = 0;
     int32_t channels = 0;
     std::unique_ptr<uint8_t[]> pixels;
+
+private:
+    uint64_t nameContext_ = 0;  // the GL context textureName was made in
 };
 
 // Bytes of a width x height x channels image, or 0 when any factor is not

@@ -98,3 +98,33 @@ TEST_F(TextureGl, MipmappedUploadWithoutAnRgbaBufferReadsNothing) {
 
 }  // namespace
 }  // namespace tev
+
+namespace tev {
+namespace {
+
+TEST_F(TextureGl, AfterANewContextAllocateTakesANameOfThatContext) {
+    Texture kept;  // like the show's static records, it outlives the context
+    ASSERT_EQ(kept.allocate(2, 2, 1), 1);
+    for (int i = 0; i < 5; ++i) {
+        Texture other;
+        other.createName();
+    }
+    const GLuint first = kept.textureName;
+    ASSERT_EQ(kept.allocate(2, 2, 1), 1);
+    EXPECT_EQ(kept.textureName, first);  // same context: the name stays
+
+    gl.reset();
+    std::string error;
+    gl = platform::HeadlessGl::create(kWidth, kHeight, &error);
+    ASSERT_TRUE(gl) << error;
+    // The new context hands out its own numbers; one of them may equal the
+    // stale name.
+    std::vector<GLuint> fresh(8);
+    glGenTextures(static_cast<GLsizei>(fresh.size()), fresh.data());
+    ASSERT_EQ(kept.allocate(2, 2, 1), 1);
+    EXPECT_NE(kept.textureName, 0u);
+    for (GLuint name : fresh) EXPECT_NE(kept.textureName, name);
+}
+
+}  // namespace
+}  // namespace tev
