@@ -1,0 +1,68 @@
+#include "assets/music_player.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/sound.h"
+
+namespace tev {
+namespace {
+
+// Constant-initialised, so it exists before any code runs.
+constinit MusicPlayer player;
+
+// What the sound layer's stream and sample calls take for "any free channel".
+constexpr int kAnyChannel = -1;
+
+}  // namespace
+
+MusicPlayer::~MusicPlayer() = default;
+
+bool MusicPlayer::tryInitSound() {
+    return platform::soundInit();
+}
+
+void MusicPlayer::initSound() {
+    if (tryInitSound()) return;
+    std::printf("%s\n", "error on init!");
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+int MusicPlayer::play() {
+    switch (playMode) {
+        case 1:
+            if (!platform::soundPlaySong(songHandle)) return 0;
+            break;
+        case 0:
+            if (platform::soundPlayStream(kAnyChannel, streamHandle) == -1) {
+                platform::soundClose();
+                return 0;
+            }
+            break;
+        case 2:
+        case 3:
+            platform::soundPlaySample(kAnyChannel, sampleHandle);
+            break;
+        default:
+            break;
+    }
+    return 1;
+}
+
+void MusicPlayer::closeSound() {
+    platform::soundClose();
+}
+
+MusicPlayer& musicPlayer() {
+    return player;
+}
+
+void startShowMusic(MusicPlayer& p, const unsigned char* module, uint32_t moduleSize) {
+    p.initSound();
+    p.setPlayMode(1);
+    p.songHandle = platform::soundLoadSong(module, moduleSize);
+    p.play();
+}
+
+}  // namespace tev

@@ -1,0 +1,46 @@
+#pragma once
+// The show's music player: a thin wrapper over the sound layer that keeps
+// which kind of sound it plays and the handles of what it plays.
+
+#include <cstdint>
+
+namespace tev {
+
+class MusicPlayer {
+  public:
+    virtual ~MusicPlayer();
+
+    // Opens the sound output. When it cannot be opened, prints
+    // "error on init!" on standard output and ends the process at once
+    // with exit status 1.
+    void initSound();
+
+    // The part of initSound that can fail: true when the output is open.
+    bool tryInitSound();
+
+    void setPlayMode(int32_t mode) { playMode = mode; }
+
+    // Starts what the mode names. Mode 1 plays the song: 0 when it cannot.
+    // Mode 0 plays the stream: when it cannot, closes the sound output and
+    // returns 0. Modes 2 and 3 play the sample, whatever comes of it. 1 in
+    // every other case.
+    int play();
+
+    // Closes the sound output, which ends and frees the song.
+    void closeSound();
+
+    int32_t playMode = 0;       // 0 stream, 1 song (module), 2 and 3 sample
+    uint32_t songHandle = 0;    // the loaded module
+    uint32_t streamHandle = 0;  // mode 0; the show never sets it
+    uint32_t sampleHandle = 0;  // modes 2 and 3; the show never sets it
+};
+
+// The program's one player.
+MusicPlayer& musicPlayer();
+
+// Starts the show's music: opens the output (the process ends with status 1
+// when it cannot), selects song mode, loads the module from its bytes and
+// plays it. A module that cannot be loaded or played leaves the show silent.
+void startShowMusic(MusicPlayer& player, const unsigned char* module, uint32_t moduleSize);
+
+}  // namespace tev

@@ -1,0 +1,39 @@
+#pragma once
+// Sound output: tracker modules decoded by libopenmpt and played through an
+// SDL audio device (stereo, 16-bit, 44100 Hz). A song plays once and then
+// falls silent. Main thread only; the device's callback runs on SDL's
+// audio thread and touches nothing but the playing song, under SDL's lock.
+
+#include <cstdint>
+
+namespace tev::platform {
+
+// Names a loaded song, stream or sample; 0 names nothing.
+using SoundHandle = uint32_t;
+
+// Opens the audio device. False when no device can be opened (the driver
+// named by SDL_AUDIODRIVER is unknown or has no device). Opening again
+// while open keeps the device and returns true.
+bool soundInit();
+
+// Loads a module from memory; the bytes are copied. 0 when the bytes are
+// not a module libopenmpt can read, or are empty.
+SoundHandle soundLoadSong(const void* data, uint32_t size);
+
+// Starts a loaded song from its beginning, in place of any other. False for
+// a handle that names no loaded song or when the device is not open.
+bool soundPlaySong(SoundHandle song);
+
+// True while the song is the one playing and has not reached its end.
+bool soundSongPlaying(SoundHandle song);
+
+// This layer loads no streams or samples, so no handle names one: these
+// play nothing and return -1, the "no channel" result.
+int soundPlayStream(int channel, SoundHandle stream);
+int soundPlaySample(int channel, SoundHandle sample);
+
+// Stops and closes the device and frees every loaded song. Safe to call
+// when nothing is open.
+void soundClose();
+
+}  // namespace tev::platform

@@ -1,0 +1,57 @@
+// Composes the show's music and writes it as an Impulse Tracker module:
+//   tev-compose-music OUT.it
+// The same bytes every run. The file is checked before it is written; any
+// problem is reported and the exit status is non-zero, so the build stops.
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "it_format.h"
+#include "song.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tev-compose-music OUT.it\n");
+        return 2;
+    }
+    const std::string path = argv[1];
+    std::remove(path.c_str());  // never leave an older song behind a failure
+    try {
+        const compose::Song song = compose::composeSong();
+        const std::vector<uint8_t> bytes = compose::writeModule(song.module);
+        compose::Timing timing;
+        const std::vector<std::string> problems = compose::checkSong(song, bytes, timing);
+        if (!problems.empty()) {
+            for (const std::string& p : problems)
+                std::fprintf(stderr, "tev-compose-music: %s\n", p.c_str());
+            return 1;
+        }
+        const std::string temporary = path + ".part";
+        {
+            std::ofstream out(temporary, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+            if (!out) {
+                std::fprintf(stderr, "tev-compose-music: cannot write %s\n", temporary.c_str());
+                return 1;
+            }
+        }
+        if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+            std::fprintf(stderr, "tev-compose-music: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("tev-compose-music: %zu bytes, %.3f s, %zu patterns, %zu orders\n",
+                    bytes.size(), timing.seconds, song.module.patterns.size(),
+                    song.module.orders.size());
+        for (const compose::Section& s : song.sections) {
+            std::printf("  %-8s %7.3f s\n", s.name.c_str(), timing.orderStarts[size_t(s.order)]);
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tev-compose-music: %s\n", e.what());
+        return 1;
+    }
+}
