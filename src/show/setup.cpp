@@ -7,6 +7,7 @@
 
 #include "assets/bitmap_font.h"
 #include "assets/embedded_image.h"
+#include "assets/music_player.h"
 #include "assets/pack_file.h"
 #include "assets/texture_generator.h"
 #include "embedded.h"
@@ -117,6 +118,8 @@ bool showSetup(AppWindow* window, KeyTable* keys) {
     particleScene = std::make_unique<ParticleScene>();
     wavingSheet = std::make_unique<WavingSheet>(packPath);
     setSceneState();
+    // The process ends with status 1 here when no sound output can be opened.
+    if (showMusicEnabled) startShowMusic(musicPlayer(), embedded::music, embedded::musicSize);
     showStartSeconds = static_cast<float>(platform::clock().tickSeconds());
     return true;
 }
@@ -126,6 +129,7 @@ void showTeardown() {
     spriteRing.reset();
     particleScene.reset();
     wavingSheet.reset();
+    musicPlayer().closeSound();
 }
 
 }  // namespace tev
