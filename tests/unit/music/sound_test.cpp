@@ -62,7 +62,7 @@ std::vector<uint8_t> firstOrderOnly() {
 std::vector<int16_t> readPcm(const std::string& path) {
     const std::vector<uint8_t> bytes = tev::test::readFile(path);
     std::vector<int16_t> pcm(bytes.size() / 2);
-    std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
+    if (!pcm.empty()) std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
     return pcm;
 }
 
