@@ -5,11 +5,11 @@
 
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "check.h"
+#include "file_io.h"
 #include "it_format.h"
 #include "song.h"
 
@@ -30,17 +30,9 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "tev-compose-music: %s\n", p.c_str());
             return 1;
         }
-        const std::string temporary = path + ".part";
-        {
-            std::ofstream out(temporary, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-            if (!out) {
-                std::fprintf(stderr, "tev-compose-music: cannot write %s\n", temporary.c_str());
-                return 1;
-            }
-        }
-        if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-            std::fprintf(stderr, "tev-compose-music: cannot write %s\n", path.c_str());
+        std::string error;
+        if (!tev::files::writeFileAtomically(path, bytes, &error)) {
+            std::fprintf(stderr, "tev-compose-music: %s\n", error.c_str());
             return 1;
         }
         std::printf("tev-compose-music: %zu bytes, %.3f s, %zu patterns, %zu orders\n",

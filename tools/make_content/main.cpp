@@ -13,6 +13,7 @@
 
 #include "canvas.h"
 #include "glyph_sheet.h"
+#include "file_io.h"
 #include "pack_io.h"
 #include "pictures.h"
 #include "png_io.h"
@@ -109,7 +110,7 @@ int main(int argc, char** argv) {
     }
     std::vector<uint8_t> pack;
     if (!tev::pack::encodePack(entries, pack, &error) ||
-        !tev::pack::writeFileAtomically((out / "DATA.PAK").string(), pack, &error)) {
+        !tev::files::writeFileAtomically((out / "DATA.PAK").string(), pack, &error)) {
         return fail(error);
     }
 
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
         const std::vector<uint8_t> tga =
             encodeTga(kSpriteSide, kSpriteSide, sprite.channels, sprite.rgba.data());
         const fs::path path = out / "data" / (sprite.name + ".tga");
-        if (!tev::pack::writeFileAtomically(path.string(), tga, &error)) return fail(error);
+        if (!tev::files::writeFileAtomically(path.string(), tga, &error)) return fail(error);
         if (preview && !writePng(previewDir / (sprite.name + ".png"), kSpriteSide, kSpriteSide, 4,
                                  sprite.rgba)) {
             return 1;

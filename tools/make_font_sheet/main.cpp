@@ -12,23 +12,12 @@
 
 #include "assets/embedded_image.h"
 #include "glyph_sheet.h"
+#include "file_io.h"
 #include "png_io.h"
 
 namespace {
 
 using namespace tev::font;
-
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        if (out) return true;
-    }
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);  // no half-written output for the build to trust
-    return false;
-}
 
 // Text as the show draws it: each glyph a 16-unit quad, 8 units apart, added
 // to the picture. Here one unit is two pixels, so the cells land unscaled.
@@ -103,8 +92,8 @@ int main(int argc, char** argv) {
     }
     const std::vector<uint8_t> record =
         tev::encodeEmbeddedImage(kSheetSide, kSheetSide, 1, sheet.data());
-    if (!writeBytes(argv[1], record)) {
-        std::fprintf(stderr, "tev-make-font-sheet: cannot write %s\n", argv[1]);
+    if (!tev::files::writeFileAtomically(argv[1], record, &error)) {
+        std::fprintf(stderr, "tev-make-font-sheet: %s\n", error.c_str());
         return 1;
     }
     if (preview && !writePreview(argv[3], sheet)) return 1;

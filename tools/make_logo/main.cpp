@@ -12,24 +12,13 @@
 #include <vector>
 
 #include "assets/embedded_image.h"
+#include "file_io.h"
 #include "png_io.h"
 #include "title_art.h"
 
 namespace {
 
 using namespace tev::logo;
-
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        if (out) return true;
-    }
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    return false;
-}
 
 bool writePreview(const std::filesystem::path& dir, const std::vector<uint8_t>& gray) {
     std::error_code ec;
@@ -105,8 +94,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tev-make-logo: %s\n", error.c_str());
         return 1;
     }
-    if (!writeBytes(argv[1], tev::encodeEmbeddedImage(kLogoWidth, kLogoHeight, 1, gray.data()))) {
-        std::fprintf(stderr, "tev-make-logo: cannot write %s\n", argv[1]);
+    if (!tev::files::writeFileAtomically(
+            argv[1], tev::encodeEmbeddedImage(kLogoWidth, kLogoHeight, 1, gray.data()), &error)) {
+        std::fprintf(stderr, "tev-make-logo: %s\n", error.c_str());
         return 1;
     }
     if (preview && !writePreview(argv[3], gray)) return 1;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "file_io.h"
 #include "pack_io.h"
 #include "png_io.h"
 
@@ -45,7 +46,7 @@ int fail(const std::string& message) {
 
 bool loadPack(const std::string& path, std::vector<Entry>& entries, std::string* error) {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(path, bytes, kMaxPackBytes, error)) return false;
+    if (!tev::files::readWholeFile(path, bytes, kMaxPackBytes, error)) return false;
     if (!parsePack(bytes.data(), bytes.size(), entries, error)) {
         *error = path + ": " + *error;
         return false;
@@ -178,7 +179,7 @@ int createPack(const std::string& path, int count, char** specs) {
     }
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!encodePack(entries, bytes, &error) || !writeFileAtomically(path, bytes, &error)) {
+    if (!encodePack(entries, bytes, &error) || !tev::files::writeFileAtomically(path, bytes, &error)) {
         return fail(error);
     }
     std::printf("%s: %zu entries, %zu bytes\n", path.c_str(), entries.size(), bytes.size());

@@ -65,13 +65,6 @@ bool parsePack(const uint8_t* data, size_t size, std::vector<Entry>& entries, st
 // claimed (computed without overflow) are more than the payload holds.
 bool parsePicture(const Entry& entry, Picture& picture, std::string* error);
 
-// A whole file, refusing one larger than maxBytes.
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, size_t maxBytes,
-                   std::string* error);
 
-// Writes a temporary file beside `path`, then renames it over `path`, so a
-// reader sees the old file or the whole new one, never a part.
-bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
-                         std::string* error);
 
 }  // namespace tev::pack

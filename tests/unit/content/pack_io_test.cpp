@@ -1,6 +1,7 @@
 // Packs written by the pack tool's library, read back by the show's own
 // reader, and the checks that keep damaged packs from doing harm.
 
+#include "file_io.h"
 #include "pack_io.h"
 
 #include <gtest/gtest.h>
@@ -166,7 +167,7 @@ TEST(PackIo, AtomicWriteReplacesWholeOrNothing) {
     TempDir dir;
     const std::string path = dir.write("out.pak", std::vector<uint8_t>(1000, 1));
     std::string error;
-    ASSERT_TRUE(pack::writeFileAtomically(path, {5, 6, 7}, &error)) << error;
+    ASSERT_TRUE(files::writeFileAtomically(path, {5, 6, 7}, &error)) << error;
     EXPECT_EQ(test::readFile(path), (std::vector<uint8_t>{5, 6, 7}));
     // Nothing else is left beside it.
     int files = 0;
@@ -177,7 +178,7 @@ TEST(PackIo, AtomicWriteReplacesWholeOrNothing) {
     EXPECT_EQ(files, 1);
 
     const std::string missing = dir.file("no/such/folder/out.pak");
-    EXPECT_FALSE(pack::writeFileAtomically(missing, {1}, &error));
+    EXPECT_FALSE(files::writeFileAtomically(missing, {1}, &error));
     EXPECT_NE(error.find("no/such/folder"), std::string::npos) << error;
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
