@@ -6,6 +6,8 @@
 #include <memory>
 #include <new>
 
+#include "platform/regular_file.h"
+
 namespace tev {
 
 namespace {
@@ -55,8 +57,9 @@ int LoadLog::write(const char* format, ...) {
 
 uint8_t readEntry(const char* packPath, char* entryName, Texture& texture) {
     LoadLog& log = loadLog();
-    // Read only: an installed, read-only pack must be readable too.
-    File file(packPath && entryName ? std::fopen(packPath, "rb") : nullptr);
+    // Read only: an installed, read-only pack must be readable too. Anything
+    // but a regular file (a FIFO would block for ever) can't be opened.
+    File file(entryName ? platform::openRegularFile(packPath) : nullptr);
     if (!file) return kPackCannotOpen;
 
     uint8_t header[kPackHeaderBytes];

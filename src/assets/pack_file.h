@@ -16,7 +16,7 @@ namespace tev {
 enum PackStatus : uint8_t {
     kPackOk = 0,
     kPackBadVersion = 1,  // not "PACK", or the version byte is not 1
-    kPackCannotOpen = 3,
+    kPackCannotOpen = 3,  // missing, unreadable, or not a regular file
     kPackShort = 4,       // the header or the wanted pixels can't be read in full; a damaged entry
     kPackNoMemory = 6,
     kPackNoEntry = 7,

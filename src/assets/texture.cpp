@@ -64,9 +64,10 @@ GLuint Texture::uploadMipmapped() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_LINEAR);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    // GLU reads width * height * 4 bytes; without such a buffer the name is
-    // left with no image, as a missing picture should be.
-    if (pixels && channels >= 4 && byteCount() > 0) {
+    // GLU reads width * height * 4 bytes and takes the channel count as the
+    // internal format; a record without such a buffer (or with a depth GL has
+    // no format for) leaves the name with no image, as a missing picture.
+    if (pixels && channels == 4 && byteCount() > 0) {
         gluBuild2DMipmaps(GL_TEXTURE_2D, channels, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
                           pixels.get());
     }

@@ -4,6 +4,8 @@
 #include <memory>
 #include <new>
 
+#include "platform/regular_file.h"
+
 namespace tev {
 
 namespace {
@@ -74,16 +76,15 @@ void applyColourKey(uint8_t* rgba, size_t pixelCount) {
     }
 }
 
-int loadTga(Texture& texture, const char* path, bool colourKey) {
+TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
     texture.path = path;
-    if (path == nullptr) return -1;
-    File file(std::fopen(path, "rb"));
-    if (!file) return -1;
+    File file(platform::openRegularFile(path));
+    if (!file) return TgaDecode::Failed;
     const long totalBytes = fileSize(file.get());
 
     const TgaHeader header = readHeader(file.get());
     if (header.pixelDepth == 8) std::fseek(file.get(), kColourMapBytes, SEEK_CUR);
-    if (std::ferror(file.get())) return -1;
+    if (std::ferror(file.get())) return TgaDecode::Failed;
 
     const int32_t channels = header.pixelDepth / 8;
     texture.channels = channels;
@@ -91,17 +92,17 @@ int loadTga(Texture& texture, const char* path, bool colourKey) {
     // A size that is not positive, overflows, or claims more pixel bytes
     // than the whole file has is damage, not a picture.
     if (sourceBytes == 0 || totalBytes < 0 || sourceBytes > static_cast<size_t>(totalBytes)) {
-        return -1;
+        return TgaDecode::Failed;
     }
     const size_t rgbaBytes = imageByteCount(header.width, header.height, 4);
-    if (rgbaBytes == 0) return -1;
+    if (rgbaBytes == 0) return TgaDecode::Failed;
     std::unique_ptr<uint8_t[]> source(new (std::nothrow) uint8_t[sourceBytes]());
-    if (!source) return -1;
+    if (!source) return TgaDecode::Failed;
 
     texture.width = header.width;
     texture.height = header.height;
     texture.pixels.reset(new (std::nothrow) uint8_t[rgbaBytes]());
-    if (!texture.pixels) return -1;
+    if (!texture.pixels) return TgaDecode::Failed;
 
     // A file cut short leaves the rest of `source` at zero.
     std::fread(source.get(), 1, sourceBytes, file.get());
@@ -112,7 +113,7 @@ int loadTga(Texture& texture, const char* path, bool colourKey) {
             std::swap(p[0], p[2]);  // BGR(A) to RGB(A)
         }
     }
-    if (std::ferror(file.get())) return -1;
+    if (std::ferror(file.get())) return TgaDecode::Failed;
 
     uint8_t* out = texture.pixels.get();
     const uint8_t* in = source.get();
@@ -135,11 +136,23 @@ int loadTga(Texture& texture, const char* path, bool colourKey) {
             }
             break;
         default:
-            return static_cast<int>(texture.textureName);  // read, but neither converted nor uploaded
+            return TgaDecode::Unconverted;
     }
     if (colourKey) applyColourKey(texture.pixels.get(), pixelCount);
     texture.channels = 4;
-    texture.uploadMipmapped();
+    return TgaDecode::Rgba;
+}
+
+int loadTga(Texture& texture, const char* path, bool colourKey) {
+    switch (decodeTga(texture, path, colourKey)) {
+        case TgaDecode::Failed:
+            return -1;
+        case TgaDecode::Rgba:
+            texture.uploadMipmapped();
+            break;
+        case TgaDecode::Unconverted:
+            break;  // read, but neither converted nor uploaded
+    }
     return static_cast<int>(texture.textureName);
 }
 

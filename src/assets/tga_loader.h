@@ -14,13 +14,22 @@
 
 namespace tev {
 
-// The texture's name after the upload; -1 when the file can't be opened or
-// read, when its size is not positive, overflows or claims more pixel bytes
-// than the whole file has, or when a buffer can't be allocated. A file cut
-// short within that keeps zeros for the pixels it lacks. Files of other
-// depths (16-bit gives 2 channels) are read but not converted or uploaded:
-// the texture's previous name is returned. `path` is stored, not copied.
+// The texture's name after the upload; -1 when the file can't be opened
+// (anything but a regular file can't) or read, when its size is not
+// positive, overflows or claims more pixel bytes than the whole file has, or
+// when a buffer can't be allocated. A file cut short within that keeps zeros
+// for the pixels it lacks. Files of other depths (16-bit gives 2 channels)
+// are read but not converted or uploaded: the texture's previous name is
+// returned. `path` is stored, not copied.
 int loadTga(Texture& texture, const char* path, bool colourKey);
+
+// What loadTga does before its upload, which needs no GL context.
+enum class TgaDecode {
+    Failed,       // loadTga returns -1
+    Unconverted,  // a depth other than 8, 24 or 32 bits: nothing to upload
+    Rgba,         // pixels hold width * height RGBA pixels, channels is 4
+};
+TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey);
 
 // The colour key over width * height RGBA pixels: alpha 0 where red, green
 // and blue are all below 4, else 255.

@@ -1,6 +1,8 @@
 #include "assets/tga_loader.h"
 
 #include <GL/gl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "gl_test.h"
 #include "temp_dir.h"
@@ -87,6 +89,18 @@ TEST_F(TgaLoader, SixteenBitFilesAreReadButNotUploaded) {
 TEST_F(TgaLoader, MissingFileLeavesTheNameAlone) {
     texture.textureName = 7;
     EXPECT_EQ(loadTga(texture, dir.file("none.tga").c_str(), false), -1);
+    EXPECT_EQ(texture.textureName, 7u);
+}
+
+TEST_F(TgaLoader, OnlyARegularFileIsOpened) {
+    alarm(20);  // opening a FIFO for reading would wait for a writer for ever
+    const auto fifo = dir.file("fifo.tga");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    texture.textureName = 7;
+    for (const std::string& path : {fifo, dir.path().string(), std::string("/dev/zero")}) {
+        EXPECT_EQ(loadTga(texture, path.c_str(), false), -1) << path;
+    }
+    alarm(0);
     EXPECT_EQ(texture.textureName, 7u);
 }
 

@@ -94,6 +94,11 @@ TEST_F(TextureGl, MipmappedUploadWithoutAnRgbaBufferReadsNothing) {
     const GLuint name = texture.uploadMipmapped();
     EXPECT_NE(name, 0u);
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+
+    // A damaged pack's depth of 5 has a buffer, but no GL format.
+    ASSERT_EQ(texture.allocate(2, 2, 5), 1);
+    texture.uploadMipmapped();
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 }
 
 }  // namespace

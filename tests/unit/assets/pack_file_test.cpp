@@ -131,6 +131,24 @@ TEST_F(PackFile, ReadOnlyPackIsRead) {
     EXPECT_EQ(read(path, "PIC0"), kPackOk);
 }
 
+TEST_F(PackFile, OnlyARegularFileIsOpened) {
+    // Opening a FIFO for reading would wait for a writer for ever: the alarm
+    // ends the test program if it does.
+    alarm(20);
+    const auto fifo = dir.file("fifo.pak");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto folder = dir.file("folder.pak");
+    std::filesystem::create_directory(folder);
+    for (const std::string& path : {fifo, folder, std::string("/dev/zero")}) {
+        EXPECT_EQ(read(path, "PIC0"), kPackCannotOpen) << path;
+    }
+    alarm(0);
+    // A link to a pack is as good as the pack.
+    const auto link = dir.file("link.pak");
+    std::filesystem::create_symlink(dir.write("a.pak", pack({{"PIC0", picture(2, 1, 4)}})), link);
+    EXPECT_EQ(read(link, "PIC0"), kPackOk);
+}
+
 TEST_F(PackFile, DamagedSizesEndTheReadAtOnce) {
     // A negative payload size would seek backwards for ever.
     auto negative = pack({{"A", {1, 2, 3, 4}}, {"PIC0", picture(1, 1, 4)}});
