@@ -6,9 +6,12 @@
 
 #include <GL/gl.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "assets/embedded_image.h"
+#include "assets/texture.h"
 
 namespace tev {
 
@@ -26,13 +29,24 @@ public:
     // Draws `text` (codes 0..239) with its first glyph's lower left corner at
     // (x, y), or centred on x, each glyph scaled by (xScale, yScale), with
     // opacity `alpha`. Leaves lighting, culling and depth test off, blending
-    // on and additive, texturing on with the font's texture.
+    // on and additive, texturing on with the font's texture. In the built
+    // show, text with alpha <= 0 sets all that but sends no glyph, and only
+    // glyphs that reach into the view and are not blank (a space) are sent.
     void draw(bool centred, int32_t x, int32_t y, const char* text, float xScale, float yScale,
               float alpha) const;
 
     GLuint listBase = 0;
     float advance = 8.0f;
     GLuint fontTexture = 0;
+
+private:
+    static constexpr size_t kCullLength = 32;  // shorter texts are sent whole
+    void callVisibleGlyphs(const char* text, size_t length) const;
+    // Which lists' quads sample only black texels of the sheet.
+    void findBlankGlyphs(const Texture& sheet);
+    bool hasBlankGlyph(const char* text, size_t length) const;
+    std::array<bool, 256> blank_{};
+    static void leaveLastGlyphTexCoord(const char* text, size_t length);
 };
 
 // The show's one font.

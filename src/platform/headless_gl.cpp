@@ -4,6 +4,9 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/gl_context_serial.h"
 
 namespace tev::platform {
@@ -34,10 +37,29 @@ std::unique_ptr<HeadlessGl> HeadlessGl::create(int width, int height, std::strin
                                        EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
                                        EGL_DEPTH_SIZE, 16, EGL_NONE};
-    EGLConfig config = nullptr;
+    // EGL lists deeper colour first (Mesa offers 10 bits a channel), but the
+    // show's window has 8 bits a channel, no alpha and 16 depth bits, and
+    // blending rounds differently at other depths: take that format when
+    // it is offered.
     EGLint count = 0;
-    if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count == 0) {
+    if (!eglChooseConfig(display, configAttributes, nullptr, 0, &count) || count == 0) {
         return fail("no EGL configuration with a pbuffer and 16 depth bits");
+    }
+    std::vector<EGLConfig> configs(static_cast<size_t>(count));
+    eglChooseConfig(display, configAttributes, configs.data(), count, &count);
+    EGLConfig config = configs[0];
+    for (int i = 0; i < count; ++i) {
+        auto attribute = [&](EGLint name) {
+            EGLint value = -1;
+            eglGetConfigAttrib(display, configs[static_cast<size_t>(i)], name, &value);
+            return value;
+        };
+        if (attribute(EGL_RED_SIZE) == 8 && attribute(EGL_GREEN_SIZE) == 8 &&
+            attribute(EGL_BLUE_SIZE) == 8 && attribute(EGL_ALPHA_SIZE) == 0 &&
+            attribute(EGL_DEPTH_SIZE) == 16 && attribute(EGL_SAMPLES) == 0) {
+            config = configs[static_cast<size_t>(i)];
+            break;
+        }
     }
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
@@ -77,18 +99,31 @@ void HeadlessGl::releaseCurrent() {
     setCurrentGlContextSerial(0);
 }
 
+void HeadlessGl::swapBuffers() {
+    eglSwapBuffers(display_, surface_);
+}
+
 std::vector<uint8_t> HeadlessGl::readPixels() const {
-    std::vector<uint8_t> rgb(static_cast<size_t>(width_) * height_ * 3);
-    std::vector<uint8_t> rows(rgb.size());
+    std::vector<uint8_t> rgb;
+    readPixels(rgb);
+    return rgb;
+}
+
+void HeadlessGl::readPixels(std::vector<uint8_t>& rgb, bool topRowFirst) const {
+    const size_t stride = static_cast<size_t>(width_) * 3;
+    rgb.resize(stride * static_cast<size_t>(height_));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
-    const size_t stride = static_cast<size_t>(width_) * 3;
+    if (!topRowFirst) {
+        glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        return;
+    }
+    rows_.resize(rgb.size());
+    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, rows_.data());
     for (int y = 0; y < height_; ++y) {
-        const uint8_t* from = rows.data() + static_cast<size_t>(height_ - 1 - y) * stride;
+        const uint8_t* from = rows_.data() + static_cast<size_t>(height_ - 1 - y) * stride;
         std::copy(from, from + stride, rgb.data() + static_cast<size_t>(y) * stride);
     }
-    return rgb;
 }
 
 }  // namespace tev::platform

@@ -24,8 +24,17 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
+    // eglSwapBuffers on the pbuffer: it changes nothing there, but GL trace
+    // tools count frames by it.
+    void swapBuffers();
+
     // The colour buffer as RGB bytes, top row first.
     std::vector<uint8_t> readPixels() const;
+
+    // The same into `rgb`, reusing its memory: the capture tool reads every
+    // frame. With `topRowFirst` false the rows come as GL reads them,
+    // bottom row first, with no copy to turn them over.
+    void readPixels(std::vector<uint8_t>& rgb, bool topRowFirst = true) const;
 
 private:
     HeadlessGl() = default;
@@ -33,6 +42,7 @@ private:
     void* surface_ = nullptr;
     void* context_ = nullptr;
     uint64_t serial_ = 0;
+    mutable std::vector<uint8_t> rows_;  // bottom row first, as GL reads
     int width_ = 0;
     int height_ = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "assets/gl_stream.h"
 #include "proc/crt_random.h"
 #include "scenes/primitives.h"
 
@@ -15,7 +16,8 @@ float lightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 float lightSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 float lightPosition[4] = {0.3f, 10.3f, -2.8f, 0.0f};
 
-void drawCubeChain(Vector3 translate, Vector3 scale, Vector3 rotation, float depth) {
+void drawCubeChain(Vector3 translate, Vector3 scale, Vector3 rotation, float depth,
+                   bool sendGeometry) {
     if (!(depth > 0.0f)) return;
     glPushMatrix();
     glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);
@@ -23,8 +25,12 @@ void drawCubeChain(Vector3 translate, Vector3 scale, Vector3 rotation, float dep
     glRotatef(rotation.z, 0.0f, 0.0f, 1.0f);
     glTranslatef(translate.x, translate.y, translate.z);
     glScalef(scale.x, scale.y, scale.z);
-    drawCube(1.0f);
-    drawCubeChain(translate, scale, rotation, depth - 1.0f);
+    if (sendGeometry) {
+        drawCube(1.0f);
+    } else {
+        skipCube(1.0f);
+    }
+    drawCubeChain(translate, scale, rotation, depth - 1.0f, sendGeometry);
     glPopMatrix();
 }
 
@@ -38,7 +44,7 @@ float litSceneAlpha(float t) {
     return 0.75f - (fraction * 0.1f + (t - 14.0f) * 0.125f);
 }
 
-void drawLitScene(float x, float y, float z, float now, float start) {
+void drawLitScene(float x, float y, float z, float now, float start, bool depthReadLater) {
     const float t = now - start;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -78,11 +84,20 @@ void drawLitScene(float x, float y, float z, float now, float start) {
                        static_cast<float>(std::cos(t) * 10.0)};
     const Vector3 armScale{0.9f, 0.9f, 0.9f};
 
-    glColor4f(1.0f, 1.0f, 1.0f, litSceneAlpha(t));
-    drawCube(0.9f);
+    const float alpha = litSceneAlpha(t);
+    glColor4f(1.0f, 1.0f, 1.0f, alpha);
+    // At alpha <= 0 the cubes add no colour under either blend the timeline
+    // sets; what they leave is depth, which only matters to a later reader.
+    const bool send = depthReadLater || sendsGeometry(alpha);
+    if (send) {
+        drawCube(0.9f);
+    } else {
+        skipCube(0.9f);
+    }
     const Vector3 offsets[6] = {{1.85f, 0, 0}, {-1.85f, 0, 0}, {0, 1.85f, 0},
                                 {0, -1.85f, 0}, {0, 0, 1.85f}, {0, 0, -1.85f}};
-    for (const Vector3& offset : offsets) drawCubeChain(offset, armScale, curl, 20.0f);
+    for (const Vector3& offset : offsets)
+        drawCubeChain(offset, armScale, curl, 20.0f, send);
     glDisable(GL_LIGHTING);
 }
 

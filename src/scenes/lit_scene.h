@@ -15,11 +15,15 @@ extern float lightPosition[4];
 
 // `depth` cubes (one per whole step above 0) along a chain: each level
 // rotates (x, then y, then z, degrees), translates and scales on top of the
-// one before it.
-void drawCubeChain(Vector3 translate, Vector3 scale, Vector3 rotation, float depth);
+// one before it. Without `sendGeometry` every cube is skipped (skipCube)
+// and only the matrix operations remain.
+void drawCubeChain(Vector3 translate, Vector3 scale, Vector3 rotation, float depth,
+                   bool sendGeometry = true);
 
-// The whole cluster at (x, y, z) for time now - start of its slot.
-void drawLitScene(float x, float y, float z, float now, float start);
+// The whole cluster at (x, y, z) for time now - start of its slot. When
+// nothing later reads the depth it writes (`depthReadLater` false), the
+// built show skips its cubes while its alpha is <= 0.
+void drawLitScene(float x, float y, float z, float now, float start, bool depthReadLater = true);
 
 // The cluster's alpha at time t of its slot: a flickering fade-in before 6 s
 // and fade-out from 14 s, each drawing one random fraction; 0.75 between,

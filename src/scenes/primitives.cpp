@@ -88,18 +88,12 @@ constexpr CubeFace kCubeFaces[6] = {
     {{0, 1, 0}, {{1, 1, 1}, {-1, 1, 1}, {-1, 1, -1}, {1, 1, -1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
 };
 
-}  // namespace
-
-void drawCube(float half) {
-    ++cubesDrawn;
-    // A list compiled in another context does not exist here: compile anew.
-    if (cubeListName != -1 && cubeListContext == platform::currentGlContextSerial()) {
-        glCallList(static_cast<GLuint>(cubeListName));
-        return;
-    }
+// Compiles the cube into a new list of the current context, with `mode`
+// GL_COMPILE_AND_EXECUTE (draws it too) or GL_COMPILE.
+void compileCube(float half, GLenum mode) {
     cubeListName = static_cast<int32_t>(glGenLists(1));
     cubeListContext = platform::currentGlContextSerial();
-    glNewList(static_cast<GLuint>(cubeListName), GL_COMPILE_AND_EXECUTE);
+    glNewList(static_cast<GLuint>(cubeListName), mode);
     for (const CubeFace& face : kCubeFaces) {
         glBegin(GL_QUADS);
         for (int v = 0; v < 4; ++v) {
@@ -111,6 +105,46 @@ void drawCube(float half) {
         glEnd();
     }
     glEndList();
+}
+
+bool cubeCompiledHere() {
+    return cubeListName != -1 && cubeListContext == platform::currentGlContextSerial();
+}
+
+}  // namespace
+
+void drawCube(float half) {
+    ++cubesDrawn;
+    // A list compiled in another context does not exist here: compile anew.
+    if (cubeCompiledHere()) {
+        glCallList(static_cast<GLuint>(cubeListName));
+        return;
+    }
+    compileCube(half, GL_COMPILE_AND_EXECUTE);
+}
+
+void skipCube(float half) {
+    ++cubesDrawn;
+    // The first cube fixes every cube's size, drawn or not.
+    if (!cubeCompiledHere()) compileCube(half, GL_COMPILE);
+    const CubeFace& last = kCubeFaces[5];
+    glNormal3f(last.normal[0], last.normal[1], last.normal[2]);
+    glTexCoord2f(last.coords[3][0], last.coords[3][1]);
+}
+
+void skipTexturedGrid(const float* coords, int32_t columns, int32_t rows) {
+    // The last vertex is the last quad's fourth: point (columns - 2, rows - 1).
+    if (rows < 2 || columns < 2) return;
+    const float* st = coords + 2 * (static_cast<int64_t>(rows - 1) * columns + columns - 2);
+    glTexCoord2f(st[0], st[1]);
+}
+
+void skipTexturedQuad(float sOffset, float tOffset) {
+    glTexCoord2f(sOffset, tOffset + 1.0f);
+}
+
+void skipTiledQuad(float /*sRepeat*/, float tRepeat) {
+    glTexCoord2f(0.0f, tRepeat);
 }
 
 uint64_t cubeDrawCount() { return cubesDrawn; }

@@ -30,11 +30,21 @@ void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, 
 // list and ignore their own half-size.
 void drawCube(float half);
 
+// What a left-out draw of each primitive still does (the built show, for
+// draws that change no pixel): no vertices, but the current normal and
+// texture coordinate are left as the draw would leave them, and the cube's
+// list is compiled (without drawing) when this is the first cube, so that
+// it keeps the size of the first cube of the show.
+void skipCube(float half);
+void skipTexturedGrid(const float* coords, int32_t columns, int32_t rows);
+void skipTexturedQuad(float sOffset, float tOffset);
+void skipTiledQuad(float sRepeat, float tRepeat);
+
 // The cube's display list in the current context, -1 before the first cube.
 int32_t cubeList();
 
-// How many cubes have been drawn since the program started (a counter for
-// tests and benchmarks).
+// How many cubes have been drawn or skipped since the program started (a
+// counter for tests and benchmarks).
 uint64_t cubeDrawCount();
 
 }  // namespace tev

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "assets/gl_stream.h"
 #include "scenes/primitives.h"
 
 namespace tev {
@@ -48,13 +49,18 @@ void SpriteRing::drawSprites(GLuint texture, float phase) {
     glEnable(GL_COLOR_MATERIAL);
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
 
+    const bool send = sendsGeometry(0.5f);
     for (int sprite = 0; sprite < 100; ++sprite) {
         const float* point = ringPoints[ringSpriteIndex(sprite)];
         glPushMatrix();
         glTranslatef(point[0], point[1], point[2]);
-        glBegin(GL_QUADS);
-        texturedQuad(0.0f, 0.0f, 0.1f, 1.0f);
-        glEnd();
+        if (send) {
+            glBegin(GL_QUADS);
+            texturedQuad(0.0f, 0.0f, 0.1f, 1.0f);
+            glEnd();
+        } else {
+            skipTexturedQuad(0.0f, 0.0f);
+        }
         glPopMatrix();
     }
 }

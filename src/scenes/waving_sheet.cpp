@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "assets/gl_stream.h"
 #include "assets/pack_file.h"
 #include "shell/extension_probe.h"
 
@@ -67,6 +68,11 @@ void WavingSheet::drawSheet(float now, float start) {
 
     computeSheetCoords(T);
     glColor4f(1.0f, 1.0f, 1.0f, 0.45f);
+    if (!sendsGeometry(0.45f)) {
+        const float* last = sheetCoords[6 * 8 + 7];  // point (6, 7) ends the last quad
+        glTexCoord2f(last[0], last[1]);
+        return;
+    }
     glBegin(GL_QUADS);
     for (int b = 0; b < 7; ++b) {
         for (int a = 0; a < 7; ++a) {

@@ -47,6 +47,13 @@ void drawNoiseVeil(float t);
 void drawPictureShow(float t);
 void drawBlackFadeIn(float t);
 void drawWhiteFlash(float t);
+float pictureShowAlpha(float t);
+float whiteFlashAlpha(float t);
+// Whether a later draw of the frame at time t paints every pixel at full
+// opacity: the white flash (over blocks 1 to 14), or the opaque picture
+// show (over the noise veil).
+bool whiteFlashCoversView(float t);
+bool pictureShowCoversView(float t);
 // Adds delta to the timer; past 0.125 s, one step of the index (at most 14)
 // with the excess carried over.
 void pictureStep(int32_t& index, float& timer, double delta);

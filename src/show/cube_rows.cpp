@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "assets/gl_stream.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
 #include "show/show.h"
@@ -32,6 +33,8 @@ void drawCubeRows(float t) {
     if (t > 12.0f) glRotatef(static_cast<float>(360.0 * std::sin(0.1 * (t - 12.0f))), 0.0f, 1.0f, 0.0f);
     if (t > 40.0f) glRotatef(static_cast<float>(360.0 * std::cos(0.1 * (t - 40.0f))), 0.0f, 0.0f, 1.0f);
 
+    // The alphas stay within 0.075..0.325: only a later cover hides them.
+    const bool send = sendsGeometry();
     for (int row = 1; row <= 3; ++row) {
         // p runs -20, -17.875, ..., 18.25: 19 cubes, the test on the sum.
         for (float p = -20.0f; p < 20.0f; p += 2.125f) {
@@ -59,7 +62,12 @@ void drawCubeRows(float t) {
             glColor4f(0.75f, 0.75f, 0.75f, static_cast<float>(0.2 + 0.125 * std::sin(p + h)));
             // The first cube of the show fixes every cube's size (the list
             // keeps the half-size it was compiled with).
-            drawCube(2.0f - std::fabs(p * 0.033333335f));
+            const float half = 2.0f - std::fabs(p * 0.033333335f);
+            if (send) {
+                drawCube(half);
+            } else {
+                skipCube(half);
+            }
             glPopMatrix();
         }
     }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "assets/gl_stream.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
 #include "show/show.h"
@@ -70,11 +71,16 @@ void drawLogoWave(float t) {
     glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
 
     fillLogoWaveGrid(t, wobbleGrid);
-    glColor4f(1.0f, 1.0f, 1.0f, logoWaveAlpha(t));
+    const float a = logoWaveAlpha(t);
+    glColor4f(1.0f, 1.0f, 1.0f, a);
     // Row 0 along the top edge. The modelview is whatever the blocks before
     // left: from 100 s on, the picture show's transform moves the mesh out
     // of the orthographic depth range.
-    texturedGrid(&wobbleGrid[0][0], 8, 8, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f);
+    if (sendsGeometry(a)) {
+        texturedGrid(&wobbleGrid[0][0], 8, 8, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f);
+    } else {
+        skipTexturedGrid(&wobbleGrid[0][0], 8, 8);
+    }
 
     glPopMatrix();
     glMatrixMode(GL_TEXTURE);
@@ -115,7 +121,11 @@ void drawTextureLayers(float t) {
             a = running;
         }
         glColor4f(0.75f, 0.75f, 0.75f, a);
-        texturedGrid(&wobbleGrid[0][0], 8, 8, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f);
+        if (sendsGeometry(a)) {
+            texturedGrid(&wobbleGrid[0][0], 8, 8, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f);
+        } else {
+            skipTexturedGrid(&wobbleGrid[0][0], 8, 8);
+        }
         glPopMatrix();
     }
     glDepthMask(GL_TRUE);

@@ -65,4 +65,15 @@ void OfflineShow::restart() {
 
 bool OfflineShow::ended() const { return quitRequested; }
 
+OfflineShow::Mark OfflineShow::mark() const {
+    return Mark{frame_, clockFrame_, quitRequested, ShowStateSnapshot::take()};
+}
+
+void OfflineShow::returnTo(const Mark& mark) {
+    frame_ = mark.frame;
+    setClockTo(mark.clockFrame);
+    quitRequested = mark.ended;
+    mark.state.restore();
+}
+
 }  // namespace tev

@@ -11,6 +11,7 @@
 
 #include "platform/clock.h"
 #include "platform/headless_gl.h"
+#include "show/show_state.h"
 
 namespace tev {
 
@@ -26,9 +27,24 @@ public:
     // Draws the next frame and moves the clock on by one frame.
     void drawNextFrame();
 
+    // Ends the frame as the window's loop does, with a buffer swap; offscreen
+    // that changes no pixel, but GL trace tools count frames by it.
+    void present() { gl_->swapBuffers(); }
+
     // Tears the show down and sets it up again at the current time, as a
     // display-mode toggle does (the kept values carry over).
     void restart();
+
+    // A place in the show: the next frame, the clock and the show's state.
+    // Going back to a mark draws the same frames again from the same inputs.
+    struct Mark {
+        int64_t frame;
+        int64_t clockFrame;
+        bool ended;
+        ShowStateSnapshot state;
+    };
+    Mark mark() const;
+    void returnTo(const Mark& mark);
 
     // The show asked to quit (its end has passed).
     bool ended() const;
@@ -40,6 +56,9 @@ public:
 
     // The last frame drawn, RGB, top row first.
     std::vector<uint8_t> readPixels() const { return gl_->readPixels(); }
+    void readPixels(std::vector<uint8_t>& rgb, bool topRowFirst = true) const {
+        gl_->readPixels(rgb, topRowFirst);
+    }
     int width() const { return gl_->width(); }
     int height() const { return gl_->height(); }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "assets/gl_stream.h"
 #include "scenes/primitives.h"
 #include "shell/frame_timer.h"
 #include "show/blocks.h"
@@ -18,8 +19,141 @@ int32_t pictureIndex = 0;
 float pictureTimer = 0.0f;
 
 namespace {
+
 float clampUnit(float a) { return std::clamp(a, 0.0f, 1.0f); }
+
+// A column-major 4 x 4 matrix in double precision, to tell ahead of a frame
+// whether a square drawn later in it covers the whole view.
+struct Matrix {
+    double m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+    Matrix operator*(const Matrix& b) const {
+        Matrix r;
+        for (int col = 0; col < 4; ++col) {
+            for (int row = 0; row < 4; ++row) {
+                double sum = 0;
+                for (int k = 0; k < 4; ++k)
+                    sum += m[k * 4 + row] * b.m[col * 4 + k];
+                r.m[col * 4 + row] = sum;
+            }
+        }
+        return r;
+    }
+};
+
+constexpr double kPi = 3.14159265358979323846;
+
+Matrix perspective(double fovy, double zNear, double zFar) {  // aspect 1, as gluPerspective
+    const double f = 1.0 / std::tan(fovy * kPi / 360.0);
+    Matrix p;
+    p.m[0] = p.m[5] = f;
+    p.m[10] = (zFar + zNear) / (zNear - zFar);
+    p.m[11] = -1.0;
+    p.m[14] = 2.0 * zFar * zNear / (zNear - zFar);
+    p.m[15] = 0.0;
+    return p;
+}
+
+Matrix translation(double x, double y, double z) {
+    Matrix t;
+    t.m[12] = x;
+    t.m[13] = y;
+    t.m[14] = z;
+    return t;
+}
+
+Matrix rotation(double degrees, int axis) {  // about x (0), y (1) or z (2)
+    const double c = std::cos(degrees * kPi / 180.0), s = std::sin(degrees * kPi / 180.0);
+    const int a = (axis + 1) % 3, b = (axis + 2) % 3;
+    Matrix r;
+    r.m[a * 4 + a] = c;
+    r.m[a * 4 + b] = s;
+    r.m[b * 4 + a] = -s;
+    r.m[b * 4 + b] = c;
+    return r;
+}
+
+// Whether the square of half-size `half` at z = depth, under `mvp`, lies
+// wholly inside the depth range and covers the view [-1, 1]^2 with a margin
+// far beyond the rounding of GL's own single-precision transform.
+bool squareCoversView(const Matrix& mvp, double half, double depth) {
+    constexpr double kMargin = 0.01;
+    const double corners[4][2] = {{-half, half}, {half, half}, {half, -half}, {-half, -half}};
+    double x[4], y[4];
+    for (int i = 0; i < 4; ++i) {
+        double clip[4];
+        for (int row = 0; row < 4; ++row) {
+            clip[row] = mvp.m[row] * corners[i][0] + mvp.m[4 + row] * corners[i][1] +
+                        mvp.m[8 + row] * depth + mvp.m[12 + row];
+        }
+        const double w = clip[3];
+        if (!(w > kMargin) || std::fabs(clip[2]) > w * (1.0 - kMargin)) return false;
+        x[i] = clip[0] / w;
+        y[i] = clip[1] / w;
+    }
+    // The projected quad is convex: it covers the view when every corner of
+    // the view lies on the inner side of each of its edges.
+    double turn = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int j = (i + 1) % 4, k = (i + 2) % 4;
+        turn += (x[j] - x[i]) * (y[k] - y[j]) - (y[j] - y[i]) * (x[k] - x[j]);
+    }
+    const double sign = turn < 0 ? -1.0 : 1.0;
+    const double view[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (int i = 0; i < 4; ++i) {
+        const int j = (i + 1) % 4;
+        const double ex = x[j] - x[i], ey = y[j] - y[i];
+        const double length = std::hypot(ex, ey);
+        for (const auto& v : view) {
+            const double side = sign * (ex * (v[1] - y[i]) - ey * (v[0] - x[i])) / length;
+            if (side < kMargin) return false;
+        }
+    }
+    return true;
+}
+
+// Whether every texel of the picture is opaque. A picture without its own
+// image is not counted as opaque.
+bool opaquePicture(const Texture& picture) {
+    const size_t bytes = picture.byteCount();
+    if (!picture.pixels || picture.channels != 4 || bytes == 0) return false;
+    for (size_t i = 3; i < bytes; i += 4) {
+        if (picture.pixels[i] != 255) return false;
+    }
+    return true;
+}
+
+// Sends a square's geometry. Blended with GL_SRC_ALPHA and
+// GL_ONE_MINUS_SRC_ALPHA at full opacity, it replaces what lies under it:
+// the blend reads the destination for nothing, so the built show sends it
+// unblended and turns blending on again after.
+template <class Send>
+void sendSquare(bool fullyOpaque, Send send) {
+    const bool unblended = fullyOpaque && !literalGlStream;
+    if (unblended) glDisable(GL_BLEND);
+    glBegin(GL_QUADS);
+    send();
+    glEnd();
+    if (unblended) glEnable(GL_BLEND);
+}
+
 }  // namespace
+
+bool whiteFlashCoversView(float t) {
+    // Its square under the ring's projection (the ring runs from 45 s), at
+    // full opacity until 111 s, replaces every pixel below it.
+    if (!(t > 109.5f && t > 45.0f) || whiteFlashAlpha(t) < 1.0f) return false;
+    return squareCoversView(perspective(90.0, 0.1, 300.0), 10.0, -1.5);
+}
+
+bool pictureShowCoversView(float t) {
+    // Only the noise veil draws before it, under the veil's projection.
+    if (!(t > 100.0f) || pictureShowAlpha(t) < 1.0f) return false;
+    if (!opaquePicture(pictures[std::clamp(pictureIndex, 0, 15)])) return false;
+    const Matrix modelview = translation(0, 0, -1.5) * rotation(4.0 * std::sin(t), 0) *
+                             rotation(4.0 * std::cos(t), 1) * rotation(2.0 * std::sin(t), 2);
+    return squareCoversView(perspective(60.0, 1.0, 300.0) * modelview, 1.0, 0.0);
+}
 
 void drawNoiseVeil(float t) {
     glMatrixMode(GL_PROJECTION);
@@ -47,9 +181,21 @@ void drawNoiseVeil(float t) {
     const double wave = t < 20.0f ? 0.25 * std::sin(0.75 * t) + 0.35 : 0.125 * std::sin(0.75 * t) + 0.25;
     const auto a = static_cast<float>(0.1f * r + wave);
     glColor4f(1.0f, 1.0f, 1.0f, a);
-    glBegin(GL_QUADS);
-    tiledQuad(4.0f, 4.0f, 1.0f, -1.5f);
-    glEnd();
+    if (sendsGeometry(a)) {
+        glBegin(GL_QUADS);
+        tiledQuad(4.0f, 4.0f, 1.0f, -1.5f);
+        glEnd();
+    } else {
+        skipTiledQuad(4.0f, 4.0f);
+    }
+}
+
+float pictureShowAlpha(float t) {
+    return clampUnit((t - 100.0f) * 0.45f);
+}
+
+float whiteFlashAlpha(float t) {
+    return clampUnit(1.0f - (t - 111.0f) * 0.125f);
 }
 
 void pictureStep(int32_t& index, float& timer, double delta) {
@@ -72,10 +218,14 @@ void drawPictureShow(float t) {
     flatBlendState(GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, pictures[std::clamp(pictureIndex, 0, 15)].textureName);
-    glColor4f(1.0f, 1.0f, 1.0f, clampUnit((t - 100.0f) * 0.45f));
-    glBegin(GL_QUADS);
-    texturedQuad(1.0f, 1.0f, 1.0f, 0.0f);
-    glEnd();
+    const float a = pictureShowAlpha(t);
+    glColor4f(1.0f, 1.0f, 1.0f, a);
+    if (sendsGeometry(a)) {
+        const bool opaque = a >= 1.0f && opaquePicture(pictures[std::clamp(pictureIndex, 0, 15)]);
+        sendSquare(opaque, [] { texturedQuad(1.0f, 1.0f, 1.0f, 0.0f); });
+    } else {
+        skipTexturedQuad(1.0f, 1.0f);
+    }
 
     // After the draw: a new index shows from the next frame on.
     if (t > 105.0f && t < 115.0f) pictureStep(pictureIndex, pictureTimer, frameTimer().delta);
@@ -86,10 +236,13 @@ void drawBlackFadeIn(float t) {
     glLoadIdentity();
     flatBlendState(GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
-    glColor4f(0.0f, 0.0f, 0.0f, clampUnit(1.0f - 0.1f * t));
-    glBegin(GL_QUADS);
-    plainQuad(1.0f, -1.5f);
-    glEnd();
+    const float a = clampUnit(1.0f - 0.1f * t);
+    glColor4f(0.0f, 0.0f, 0.0f, a);
+    if (sendsGeometry(a)) {
+        glBegin(GL_QUADS);
+        plainQuad(1.0f, -1.5f);
+        glEnd();
+    }
 }
 
 void drawWhiteFlash(float t) {
@@ -98,10 +251,9 @@ void drawWhiteFlash(float t) {
     glLoadIdentity();
     flatBlendState(GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, clampUnit(1.0f - (t - 111.0f) * 0.125f));
-    glBegin(GL_QUADS);
-    plainQuad(1.0f, -1.5f);
-    glEnd();
+    const float a = whiteFlashAlpha(t);
+    glColor4f(1.0f, 1.0f, 1.0f, a);
+    if (sendsGeometry(a)) sendSquare(a >= 1.0f, [] { plainQuad(1.0f, -1.5f); });
 }
 
 }  // namespace tev

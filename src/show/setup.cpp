@@ -33,6 +33,12 @@ bool showMusicEnabled = true;
 
 namespace {
 
+SetupStepHook setupStepHook = nullptr;
+
+void startStep(const char* step) {
+    if (setupStepHook != nullptr) setupStepHook(step);
+}
+
 void setGlDefaults() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
     glClearDepth(1.0);
@@ -103,23 +109,40 @@ void setSceneState() {
 
 }  // namespace
 
+void setSetupStepHook(SetupStepHook hook) {
+    setupStepHook = hook;
+}
+
 bool showSetup(AppWindow* window, KeyTable* keys) {
     showWindow = window;
     showKeys = keys;
+    startStep("GL defaults");
     setGlDefaults();
+    startStep("font");
     buildFont();
     std::snprintf(packPath, sizeof packPath, "%s", "DATA.PAK");
+    startStep("composed layers");
     composeLayerTextures();
+    startStep("logo");
     makeLogoTexture();
+    startStep("disc texture");
     generateTexture(discTexture, 1);
+    startStep("pictures");
     readPictures();
+    startStep("noise texture");
     noiseTexture.allocate(64, 64, 1);
+    startStep("sprite ring");
     spriteRing = std::make_unique<SpriteRing>();
+    startStep("particle scene");
     particleScene = std::make_unique<ParticleScene>();
+    startStep("waving sheet");
     wavingSheet = std::make_unique<WavingSheet>(packPath);
+    startStep("scene state");
     setSceneState();
+    startStep("music");
     // The process ends with status 1 here when no sound output can be opened.
     if (showMusicEnabled) startShowMusic(musicPlayer(), embedded::music, embedded::musicSize);
+    startStep(nullptr);
     showStartSeconds = static_cast<float>(platform::clock().tickSeconds());
     return true;
 }

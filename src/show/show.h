@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "assets/gl_stream.h"  // literalGlStream: the built show or the literal GL stream
 #include "assets/texture.h"
 #include "scenes/particle_scene.h"
 #include "scenes/sprite_ring.h"
@@ -56,6 +57,16 @@ extern bool showMusicEnabled;
 // requestQuit; the capture tool installs its own).
 using QuitRequest = void (*)(AppWindow*);
 void setQuitRequest(QuitRequest request);
+
+// Timing seams, unset by default (then each costs one test of a pointer).
+// The set-up hook is called as each step of set-up starts, with the step's
+// name, and with nullptr when set-up ends. The block hook is called before
+// each block of the timeline that runs, with its number, and with 0 after
+// the last block of the frame, before the frame's glFlush.
+using SetupStepHook = void (*)(const char* step);
+void setSetupStepHook(SetupStepHook hook);
+using BlockHook = void (*)(int block);
+void setBlockHook(BlockHook hook);
 
 // Makes everything a display cycle shows; the context must be current.
 bool showSetup(AppWindow* window, KeyTable* keys);

@@ -1,6 +1,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "assets/gl_stream.h"
 #include "platform/clock.h"
 #include "proc/crt_random.h"
 #include "scenes/lit_scene.h"
@@ -14,9 +15,17 @@ float showClock = 0.0f;
 
 namespace {
 QuitRequest quitRequest = nullptr;
+BlockHook blockHook = nullptr;
+
+void enterBlock(int block) {
+    if (blockHook != nullptr) blockHook(block);
+}
 }  // namespace
 
 void setQuitRequest(QuitRequest request) { quitRequest = request; }
+void setBlockHook(BlockHook hook) {
+    blockHook = hook;
+}
 
 float computeShowClock() {
     return static_cast<float>(platform::clock().tickSeconds() -
@@ -71,32 +80,49 @@ void drawFrame() {
     glLoadIdentity();
 
     const auto on = scheduledBlocks(t);
-    if (on[kNoiseVeil]) drawNoiseVeil(t);
-    if (on[kPictureShow]) drawPictureShow(t);
-    if (on[kLogoWave]) drawLogoWave(t);
-    if (on[kTextureLayers]) drawTextureLayers(t);
-    if (on[kCubeRows]) drawCubeRows(t);
-    if (on[kSheet] && wavingSheet) wavingSheet->drawSheet(t, 0.0f);
-    if (on[kFogText]) drawFogText(t);
-    if (on[kCreditLine]) drawCreditLine(t);
-    if (on[kLitSceneA]) {
+    auto run = [&](ShowBlock block, auto draw) {
+        if (!on[block]) return;
+        enterBlock(block);
+        draw();
+    };
+    // Draws that a later full-opacity square of this frame paints over change
+    // no pixel. Nothing before the flash tests depth then, and every block
+    // keeps its state changes, so only their geometry goes.
+    const bool flashCovers = !literalGlStream && on[kWhiteFlash] && whiteFlashCoversView(t);
+    const bool pictureCovers = !literalGlStream && on[kPictureShow] && pictureShowCoversView(t);
+    frameCoveredLater = flashCovers || pictureCovers;
+    run(kNoiseVeil, [&] { drawNoiseVeil(t); });
+    frameCoveredLater = flashCovers;
+    run(kPictureShow, [&] { drawPictureShow(t); });
+    run(kLogoWave, [&] { drawLogoWave(t); });
+    run(kTextureLayers, [&] { drawTextureLayers(t); });
+    run(kCubeRows, [&] { drawCubeRows(t); });
+    if (wavingSheet) run(kSheet, [&] { wavingSheet->drawSheet(t, 0.0f); });
+    run(kFogText, [&] { drawFogText(t); });
+    run(kCreditLine, [&] { drawCreditLine(t); });
+    // Nothing after the lit scenes tests depth, and the next frame clears
+    // it, so the depth they write is read by no one but themselves.
+    run(kLitSceneA, [&] {
         noiseTexture.bind();
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        drawLitScene(7.0f, -7.0f, -16.0f, t, 46.0f);
-    }
-    if (on[kLitSceneB]) {
+        drawLitScene(7.0f, -7.0f, -16.0f, t, 46.0f, false);
+    });
+    run(kLitSceneB, [&] {
         discTexture.bind();
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        drawLitScene(1.0f, -2.0f, -10.0f, t, 76.0f);
-    }
+        drawLitScene(1.0f, -2.0f, -10.0f, t, 76.0f, false);
+    });
+    if (on[kWords]) enterBlock(kWords);
     drawWords(t);  // each word starts at its own time
-    if (on[kClockReadout]) drawClockReadout(t);
-    if (on[kBlackFadeIn]) drawBlackFadeIn(t);
-    if (on[kRing] && spriteRing) spriteRing->draw(t, 45.0f, discTexture.textureName);
-    if (on[kWhiteFlash]) drawWhiteFlash(t);
+    run(kClockReadout, [&] { drawClockReadout(t); });
+    run(kBlackFadeIn, [&] { drawBlackFadeIn(t); });
+    if (spriteRing) run(kRing, [&] { spriteRing->draw(t, 45.0f, discTexture.textureName); });
+    frameCoveredLater = false;
+    run(kWhiteFlash, [&] { drawWhiteFlash(t); });
     if (on[kShowEnd] && quitRequest != nullptr) quitRequest(showWindow);
+    enterBlock(0);
     glFlush();
 }
 

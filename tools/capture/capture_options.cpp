@@ -1,48 +1,47 @@
 #include "capture_options.h"
 
-#include <cmath>
-#include <cstdlib>
+#include <filesystem>
 #include <sstream>
+
+#include "show_options.h"
 
 namespace tev::capture {
 
 const char kUsage[] =
     "usage: tev-capture --at T1,T2,... --out DIR [--size WxH] [--fps N]\n"
+    "       tev-capture --video FILE [--size WxH] [--fps N] [--from S] [--to S]\n"
+    "       tev-capture --audio FILE.wav [--fps N] [--from S] [--to S]\n"
     "\n"
     "Plays the show offscreen from t = 0 with a virtual clock (frame k at k / fps\n"
-    "seconds) and writes the frame drawn at each time T, rounded to the nearest\n"
-    "frame, as DIR/tT.png. Needs no display and no sound device.\n"
+    "seconds). Needs no display and no sound device.\n"
+    "\n"
+    "With --at, writes the frame drawn at each time T, rounded to the nearest\n"
+    "frame, as DIR/tT.png.\n"
+    "\n"
+    "With --video, encodes the frames drawn from --from to --to with the music\n"
+    "through ffmpeg: H.264 and AAC for .mp4, .m4v and .mov, ffmpeg's own choice\n"
+    "for any other extension (.mkv, .webm, ...). The show is always played from\n"
+    "t = 0, so that what it keeps from frame to frame is right; frames before\n"
+    "--from are drawn but not kept. The audio is libopenmpt's render of the\n"
+    "module, in step with the frames: up to frame k, round(k * 44100 / fps)\n"
+    "samples. A progress bar shows on a terminal.\n"
+    "\n"
+    "With --audio, writes the music of that span alone as a 16-bit stereo WAV.\n"
     "\n"
     "  --at T1,T2,...  show times in seconds, 0 to 130\n"
     "  --out DIR       where the pictures go (made if missing)\n"
+    "  --video FILE    the video to write\n"
+    "  --audio FILE    the WAV to write\n"
+    "  --from S        start of the span in seconds (default 0)\n"
+    "  --to S          end of the span in seconds (default 130)\n"
     "  --size WxH      frame size in pixels (default 800x600)\n"
-    "  --fps N         frames per second of the virtual clock (default 60)\n"
+    "  --fps N         frames per second of the virtual clock (default 60 with\n"
+    "                  --at, 30 with --video and --audio)\n"
     "  --help          this text\n";
-
-namespace {
-
-bool parseNumber(const std::string& text, double* out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(value)) return false;
-    *out = value;
-    return true;
-}
-
-bool parseInt(const std::string& text, int low, int high, int* out) {
-    double value = 0;
-    if (!parseNumber(text, &value) || value != std::floor(value) || value < low || value > high) {
-        return false;
-    }
-    *out = static_cast<int>(value);
-    return true;
-}
-
-}  // namespace
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string* error) {
     Options options;
+    bool spanGiven = false;
     auto fail = [error](const std::string& why) -> std::optional<Options> {
         *error = why;
         return std::nullopt;
@@ -53,7 +52,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             options.help = true;
             return options;
         }
-        if (arg != "--at" && arg != "--out" && arg != "--size" && arg != "--fps") {
+        if (arg != "--at" && arg != "--out" && arg != "--size" && arg != "--fps" &&
+            arg != "--video" && arg != "--audio" && arg != "--from" && arg != "--to") {
             return fail("unknown argument '" + arg + "'");
         }
         if (i + 1 >= args.size()) return fail(arg + " needs a value");
@@ -63,7 +63,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             std::string item;
             while (std::getline(list, item, ',')) {
                 FrameRequest request{item, 0.0};
-                if (!parseNumber(item, &request.seconds) || request.seconds < 0.0 ||
+                if (!cli::parseNumber(item, &request.seconds) || request.seconds < 0.0 ||
                     request.seconds > 130.0) {
                     return fail("--at: '" + item + "' is not a show time from 0 to 130");
                 }
@@ -71,18 +71,39 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             }
         } else if (arg == "--out") {
             options.outDir = value;
+        } else if (arg == "--video" || arg == "--audio") {
+            if (value.empty()) return fail(arg + " needs a file name");
+            (arg == "--video" ? options.video : options.audio) = value;
+        } else if (arg == "--from" || arg == "--to") {
+            const std::string why =
+                cli::parseShowTime(arg, value, arg == "--from" ? &options.from : &options.to);
+            if (!why.empty()) return fail(why);
+            spanGiven = true;
         } else if (arg == "--size") {
-            const size_t x = value.find('x');
-            if (x == std::string::npos || !parseInt(value.substr(0, x), 1, 16384, &options.width) ||
-                !parseInt(value.substr(x + 1), 1, 16384, &options.height)) {
-                return fail("--size: '" + value + "' is not WIDTHxHEIGHT (1 to 16384 each)");
-            }
-        } else if (!parseInt(value, 1, 1000, &options.fps)) {
-            return fail("--fps: '" + value + "' is not a whole number from 1 to 1000");
+            const std::string why = cli::parseSize(value, &options.width, &options.height);
+            if (!why.empty()) return fail(why);
+        } else {
+            const std::string why = cli::parseFps(value, &options.fps);
+            if (!why.empty()) return fail(why);
         }
     }
-    if (options.frames.empty()) return fail("nothing to do: give --at");
-    if (options.outDir.empty()) return fail("--out DIR is needed with --at");
+    const int modes = !options.frames.empty() + !options.video.empty() + !options.audio.empty();
+    if (modes == 0) return fail("nothing to do: give --at, --video or --audio");
+    if (modes > 1) return fail("give one of --at, --video or --audio");
+    if (!options.frames.empty()) {
+        if (options.outDir.empty()) return fail("--out DIR is needed with --at");
+        if (spanGiven) return fail("--from and --to go with --video or --audio");
+        if (options.fps == 0) options.fps = 60;
+        return options;
+    }
+    if (!options.outDir.empty()) return fail("--out goes with --at");
+    if (!options.video.empty() &&
+        std::filesystem::path(options.video).extension().string().size() < 2) {
+        return fail("--video: '" + options.video +
+                    "' needs an extension such as .mp4 (it picks the format)");
+    }
+    if (options.fps == 0) options.fps = 30;
+    if (!(options.from < options.to)) return fail("--from must come before --to");
     return options;
 }
 

@@ -15,9 +15,13 @@ struct FrameRequest {
 struct Options {
     std::vector<FrameRequest> frames;  // --at
     std::string outDir;                // --out
+    std::string video;                 // --video FILE
+    std::string audio;                 // --audio FILE.wav
+    double from = 0.0;                 // --from, with --video or --audio
+    double to = 130.0;                 // --to
     int width = 800;
     int height = 600;
-    int fps = 60;
+    int fps = 0;  // 0 until given: 60 for --at, 30 for --video and --audio
     bool help = false;
 };
 

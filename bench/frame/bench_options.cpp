@@ -1,0 +1,77 @@
+#include "bench_options.h"
+
+#include "show_options.h"
+
+namespace tev::bench {
+
+const char kUsage[] =
+    "usage: tev-bench [--size WxH] [--fps N] [--from S] [--to S] [--mode both|built|literal]\n"
+    "                 [--json FILE] [--plot FILE.png] [--blocks]\n"
+    "\n"
+    "Plays the show headless from t = 0 with a virtual clock (frame k at k / fps\n"
+    "seconds), with glFinish after every frame, and times the frames from --from\n"
+    "to --to. In mode both (the default) each frame is drawn twice from the same\n"
+    "state, once as the show is built and once as the literal GL stream, in\n"
+    "alternating order. Prints per-second frame times (median, 95th percentile,\n"
+    "worst) and set-up time by step, and draws the per-second times as a PNG.\n"
+    "\n"
+    "  --size WxH   frame size (default 800x600)\n"
+    "  --fps N      frames per second of the virtual clock (default 30)\n"
+    "  --from S     first show time timed, seconds (default 0)\n"
+    "  --to S       end of the span, seconds (default 130)\n"
+    "  --mode M     both, built or literal (one mode: for recording a GL trace)\n"
+    "  --json FILE  also write the figures as JSON\n"
+    "  --plot FILE  the chart (default frame-times.png)\n"
+    "  --blocks     also time each block of the timeline; the glFinish after\n"
+    "               every block makes those frames slower than the others\n"
+    "  --help       this text\n";
+
+std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string* error) {
+    Options options;
+    auto fail = [error](const std::string& why) -> std::optional<Options> {
+        *error = why;
+        return std::nullopt;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return options;
+        }
+        if (arg == "--blocks") {
+            options.blocks = true;
+            continue;
+        }
+        if (arg != "--size" && arg != "--fps" && arg != "--from" && arg != "--to" &&
+            arg != "--mode" && arg != "--json" && arg != "--plot") {
+            return fail("unknown argument '" + arg + "'");
+        }
+        if (i + 1 >= args.size()) return fail(arg + " needs a value");
+        const std::string& value = args[++i];
+        if (arg == "--size") {
+            const std::string why = cli::parseSize(value, &options.width, &options.height);
+            if (!why.empty()) return fail(why);
+        } else if (arg == "--fps") {
+            const std::string why = cli::parseFps(value, &options.fps);
+            if (!why.empty()) return fail(why);
+        } else if (arg == "--from" || arg == "--to") {
+            const std::string why =
+                cli::parseShowTime(arg, value, arg == "--from" ? &options.from : &options.to);
+            if (!why.empty()) return fail(why);
+        } else if (arg == "--mode") {
+            if (value != "both" && value != "built" && value != "literal") {
+                return fail("--mode: '" + value + "' is not both, built or literal");
+            }
+            options.built = value != "literal";
+            options.literal = value != "built";
+        } else if (value.empty()) {
+            return fail(arg + " needs a file name");
+        } else {
+            (arg == "--json" ? options.json : options.plot) = value;
+        }
+    }
+    if (!(options.from < options.to)) return fail("--from must come before --to");
+    return options;
+}
+
+}  // namespace tev::bench

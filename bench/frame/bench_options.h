@@ -1,0 +1,29 @@
+#pragma once
+// Command line of tev-bench.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tev::bench {
+
+struct Options {
+    int width = 800;
+    int height = 600;
+    int fps = 30;
+    double from = 0.0;
+    double to = 130.0;
+    bool built = true;    // time the show as built
+    bool literal = true;  // time the literal GL stream
+    bool blocks = false;  // time each block (a glFinish after each)
+    std::string json;     // --json FILE
+    std::string plot = "frame-times.png";
+    bool help = false;
+};
+
+// The parsed options, or nothing with the reason in `error`.
+std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string* error);
+
+extern const char kUsage[];
+
+}  // namespace tev::bench

@@ -1,0 +1,27 @@
+#include "assets/gl_stream.h"
+
+namespace tev {
+
+bool literalGlStream = false;
+bool frameCoveredLater = false;
+
+namespace {
+uint64_t skipped = 0;
+}  // namespace
+
+bool sendsGeometry(float alpha) {
+    // With alpha <= 0 the blend leaves the destination exactly as it was.
+    if (literalGlStream || (alpha > 0.0f && !frameCoveredLater)) return true;
+    ++skipped;
+    return false;
+}
+
+void noteSkippedGeometry(uint64_t count) {
+    skipped += count;
+}
+
+uint64_t skippedGeometryCount() {
+    return skipped;
+}
+
+}  // namespace tev

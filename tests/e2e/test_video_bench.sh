@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# tev-bench, briefly and small: both modes timed over the span asked for,
+# the figures as JSON and the chart as a PNG; bad arguments refused.
+set -uo pipefail
+BIN_DIR=$(cd "$1" && pwd)
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+cd "$BIN_DIR"
+
+env -u DISPLAY -u WAYLAND_DISPLAY ./tev-bench --size 48x36 --fps 4 --from 108 --to 112 \
+    --json "$WORK/figures.json" --plot "$WORK/chart.png" >"$WORK/out" 2>&1 ||
+    fail "the bench failed: $(cat "$WORK/out")"
+for key in median_frame_ms_built median_frame_ms_literal median_ratio_built_literal setup_ms \
+           setup_steps_ms per_second; do
+    grep -q "\"$key\"" "$WORK/figures.json" || fail "no $key in the JSON"
+done
+# 4 s at 4 fps, each frame in both modes; the seconds 108 to 111 in the table.
+grep -q '"built": {"frames": 16,' "$WORK/figures.json" || fail "not 16 built frames: $(cat "$WORK/figures.json")"
+grep -q '"diverged_frames": 0' "$WORK/figures.json" || fail "the modes left different state"
+for second in 108 109 110 111; do
+    grep -q "^ *$second |" "$WORK/out" || fail "no row for second $second"
+done
+grep -q "music" "$WORK/out" || fail "no set-up steps in the report"
+[[ "$(identify -format '%wx%h' "$WORK/chart.png")" == 1000x500 ]] || fail "chart size"
+
+./tev-bench --help | grep -q "usage: tev-bench" || fail "--help"
+for bad in "--size 0x10" "--fps 0" "--from 5 --to 5" "--to 131" "--mode fast" "--json" \
+           "--bogus"; do
+    # shellcheck disable=SC2086
+    ./tev-bench $bad >"$WORK/out" 2>&1
+    status=$?
+    [[ $status == 2 ]] || fail "'$bad' gave status $status"
+    grep -q "tev-bench: " "$WORK/out" || fail "'$bad' gave no message"
+done
+echo PASS

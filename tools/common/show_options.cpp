@@ -1,0 +1,51 @@
+#include "show_options.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace tev::cli {
+
+bool parseNumber(const std::string& text, double* out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(value)) return false;
+    *out = value;
+    return true;
+}
+
+bool parseInt(const std::string& text, int low, int high, int* out) {
+    double value = 0;
+    if (!parseNumber(text, &value) || value != std::floor(value) || value < low || value > high) {
+        return false;
+    }
+    *out = static_cast<int>(value);
+    return true;
+}
+
+std::string parseSize(const std::string& value, int* width, int* height) {
+    const size_t x = value.find('x');
+    if (x == std::string::npos || !parseInt(value.substr(0, x), 1, 16384, width) ||
+        !parseInt(value.substr(x + 1), 1, 16384, height)) {
+        return "--size: '" + value + "' is not WIDTHxHEIGHT (1 to 16384 each)";
+    }
+    return "";
+}
+
+std::string parseFps(const std::string& value, int* fps) {
+    if (!parseInt(value, 1, 1000, fps)) {
+        return "--fps: '" + value + "' is not a whole number from 1 to 1000";
+    }
+    return "";
+}
+
+std::string parseShowTime(const std::string& option, const std::string& value, double* seconds) {
+    double parsed = 0;
+    if (!parseNumber(value, &parsed) || parsed < 0.0 || parsed > 130.0) {
+        return option + ": '" + value + "' is not a show time from 0 to 130";
+    }
+    *seconds = parsed;
+    return "";
+}
+
+}  // namespace tev::cli

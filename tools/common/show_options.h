@@ -1,0 +1,18 @@
+#pragma once
+// Command-line values shared by the tools that play the show offscreen.
+
+#include <string>
+
+namespace tev::cli {
+
+// A whole string as a finite number; as a whole number within [low, high].
+bool parseNumber(const std::string& text, double* out);
+bool parseInt(const std::string& text, int low, int high, int* out);
+
+// Each returns "" when the value is good, else the message for the user.
+std::string parseSize(const std::string& value, int* width, int* height);  // --size WxH
+std::string parseFps(const std::string& value, int* fps);                  // --fps N
+std::string parseShowTime(const std::string& option, const std::string& value,
+                          double* seconds);  // --from S, --to S: 0 to 130
+
+}  // namespace tev::cli
