@@ -6,10 +6,25 @@ set -uo pipefail
 BIN_DIR=$(cd "$1" && pwd)
 TEST_DIR=$(cd "$2" && pwd)
 
+# Status of a run whose X server never answered: the server is started anew.
+NO_X_SERVER=97
 if [[ -z "${TEV_E2E_INSIDE_X:-}" ]]; then
     export TEV_E2E_INSIDE_X=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$@"
+    for attempt in 1 2 3; do
+        xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$@"
+        status=$?
+        [[ $status == "$NO_X_SERVER" ]] || exit "$status"
+        echo "the X server did not answer (attempt $attempt)" >&2
+    done
+    exit 1
 fi
+# xvfb-run can hand over before its server takes connections, or pick a
+# display number another server is just taking: wait until it answers.
+for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || exit "$NO_X_SERVER"
 
 WORK=$(mktemp -d)
 SHOW_PID=""

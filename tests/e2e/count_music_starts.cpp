@@ -1,0 +1,87 @@
+// Counts how often an SDL disk-audio file holds the beginning of a module:
+// tev-test-count-music-starts MODULE.it AUDIO.raw
+// Prints the count. A start is half a second of stereo 16-bit 44100 Hz
+// sound, from the module's first sound on, that matches libopenmpt's own
+// render of it to within one step.
+
+#include <libopenmpt/libopenmpt.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr size_t kMatchSamples = kRate;  // half a second, two channels
+
+std::vector<char> readAll(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The module's opening, as the show plays it (no dither, stop at the end).
+std::vector<int16_t> renderOpening(const std::vector<char>& module, size_t frames) {
+    openmpt_module* mod =
+        openmpt_module_create_from_memory2(module.data(), module.size(), nullptr, nullptr, nullptr,
+                                           nullptr, nullptr, nullptr, nullptr);
+    if (mod == nullptr) return {};
+    openmpt_module_ctl_set_text(mod, "play.at_end", "stop");
+    openmpt_module_ctl_set_integer(mod, "dither", 0);
+    std::vector<int16_t> pcm(frames * 2);
+    size_t done = 0;
+    while (done < frames) {
+        const size_t got = openmpt_module_read_interleaved_stereo(
+            mod, kRate, std::min<size_t>(1024, frames - done), pcm.data() + 2 * done);
+        if (got == 0) break;
+        done += got;
+    }
+    openmpt_module_destroy(mod);
+    pcm.resize(done * 2);
+    return pcm;
+}
+
+bool matchesAt(const std::vector<int16_t>& audio, size_t at, const int16_t* reference) {
+    for (size_t i = 0; i < kMatchSamples; ++i) {
+        if (std::abs(audio[at + i] - reference[i]) > 1) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: tev-test-count-music-starts MODULE.it AUDIO.raw\n");
+        return 2;
+    }
+    const std::vector<char> module = readAll(argv[1]);
+    const std::vector<int16_t> reference = renderOpening(module, 10 * kRate);
+    const auto first =
+        std::find_if(reference.begin(), reference.end(), [](int16_t s) { return s != 0; });
+    const size_t start = static_cast<size_t>(first - reference.begin()) & ~size_t{1};
+    if (reference.size() < start + kMatchSamples) {
+        std::fprintf(stderr, "%s gives no half second of sound in its first ten\n", argv[1]);
+        return 1;
+    }
+
+    const std::vector<char> bytes = readAll(argv[2]);
+    std::vector<int16_t> audio(bytes.size() / 2);
+    std::copy(bytes.begin(), bytes.begin() + audio.size() * 2,
+              reinterpret_cast<char*>(audio.data()));
+    size_t starts = 0;
+    for (size_t at = 0; at + kMatchSamples <= audio.size();) {
+        if (matchesAt(audio, at, reference.data() + start)) {
+            ++starts;
+            at += kMatchSamples;
+        } else {
+            at += 2;  // the next stereo frame
+        }
+    }
+    std::printf("%zu\n", starts);
+    return 0;
+}
