@@ -49,9 +49,9 @@ pictures=$(grep -c ' 262156 bytes  256 x 256 x 4$' <<<"$listing")
 # The PNG header: 256 x 256, 8 bits, colour type 6 (RGBA).
 ihdr=$(od -An -tx1 -j16 -N10 "$work/pictures/PIC0.png" | tr -d ' \n')
 [ "$ihdr" = "00000100000001000806" ] || fail "extract: PIC0.png header $ihdr"
-specs=()
-for name in $names; do specs+=("$name=$work/pictures/$name.png"); done
-"$pak" create "$work/copy.pak" "${specs[@]}" >/dev/null || fail "create: status $?"
+pairs=()
+for name in $names; do pairs+=("$name=$work/pictures/$name.png"); done
+"$pak" create "$work/copy.pak" "${pairs[@]}" >/dev/null || fail "create: status $?"
 cmp -s "$pack" "$work/copy.pak" || fail "create: the rebuilt pack differs from the original"
 
 # --- damaged and missing input

@@ -151,19 +151,19 @@ bool pngSize(const std::string& path, uint32_t& width, uint32_t& height) {
     return true;
 }
 
-int createPack(const std::string& path, int count, char** specs) {
+int createPack(const std::string& path, int count, char** pairs) {
     std::vector<Entry> entries;
     for (int i = 0; i < count; ++i) {
-        const std::string spec = specs[i];
-        const size_t equals = spec.find('=');
+        const std::string pair = pairs[i];
+        const size_t equals = pair.find('=');
         if (equals == std::string::npos) {
-            return fail("\"" + spec + "\" is not NAME=IMAGE.png");
+            return fail("\"" + pair + "\" is not NAME=IMAGE.png");
         }
         Entry entry;
-        entry.name = spec.substr(0, equals);
-        const std::string image = spec.substr(equals + 1);
+        entry.name = pair.substr(0, equals);
+        const std::string image = pair.substr(equals + 1);
         std::string why;
-        if (!validName(entry.name, &why)) return fail("bad name in \"" + spec + "\": " + why);
+        if (!validName(entry.name, &why)) return fail("bad name in \"" + pair + "\": " + why);
         uint32_t width = 0, height = 0;
         if (pngSize(image, width, height) &&
             (width > kMaxPictureSide || height > kMaxPictureSide)) {
