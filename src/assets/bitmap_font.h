@@ -16,7 +16,7 @@
 namespace tev {
 
 class BitmapFont {
-public:
+  public:
     BitmapFont() = default;
     virtual ~BitmapFont();
     BitmapFont(const BitmapFont&) = delete;
@@ -39,7 +39,7 @@ public:
     float advance = 8.0f;
     GLuint fontTexture = 0;
 
-private:
+  private:
     static constexpr size_t kCullLength = 32;  // shorter texts are sent whole
     void callVisibleGlyphs(const char* text, size_t length) const;
     // Which lists' quads sample only black texels of the sheet.

@@ -108,7 +108,7 @@ uint8_t readEntry(const char* packPath, char* entryName, Texture& texture) {
         texture.pixels.reset(new (std::nothrow) uint8_t[bytes]);
         if (!texture.pixels) return kPackNoMemory;
         return std::fread(texture.pixels.get(), 1, bytes, file.get()) == bytes ? kPackOk
-                                                                                : kPackShort;
+                                                                               : kPackShort;
     }
     file.reset();
     log.write("READING DONE!\n\n");

@@ -38,7 +38,7 @@ uint8_t readEntry(const char* packPath, char* entryName, Texture& texture);
 // An append-mode text log, opened and closed around every message. The
 // first write of a run truncates the file. With no path, nothing is written.
 class LoadLog {
-public:
+  public:
     LoadLog() = default;
     virtual ~LoadLog() = default;
 

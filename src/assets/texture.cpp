@@ -18,7 +18,9 @@ size_t imageByteCount(int64_t width, int64_t height, int64_t channels) {
     return static_cast<size_t>(area * channels);
 }
 
-size_t Texture::byteCount() const { return imageByteCount(width, height, channels); }
+size_t Texture::byteCount() const {
+    return imageByteCount(width, height, channels);
+}
 
 int Texture::allocate(int32_t w, int32_t h, int32_t c) {
     width = w;

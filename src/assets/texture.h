@@ -22,7 +22,7 @@
 namespace tev {
 
 class Texture {
-public:
+  public:
     Texture() = default;
     virtual ~Texture() = default;
     Texture(const Texture&) = delete;
@@ -63,7 +63,7 @@ public:
     int32_t channels = 0;
     std::unique_ptr<uint8_t[]> pixels;
 
-private:
+  private:
     uint64_t nameContext_ = 0;  // the GL context textureName was made in
 };
 

@@ -8,7 +8,7 @@ namespace {
 using Steady = std::chrono::steady_clock;
 
 class SystemClock final : public Clock {
-public:
+  public:
     uint64_t tickCount() override {
         return static_cast<uint64_t>(
             std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start_).count());
@@ -19,7 +19,7 @@ public:
     }
     uint64_t counterFrequency() override { return 1'000'000'000; }
 
-private:
+  private:
     Steady::time_point start_ = Steady::now();
 };
 
@@ -32,8 +32,12 @@ Clock& systemClock() {
     return instance;
 }
 
-Clock& clock() { return active ? *active : systemClock(); }
+Clock& clock() {
+    return active ? *active : systemClock();
+}
 
-void setClock(Clock* replacement) { active = replacement; }
+void setClock(Clock* replacement) {
+    active = replacement;
+}
 
 }  // namespace tev::platform

@@ -7,7 +7,7 @@
 namespace tev::platform {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     // Milliseconds since program start. 64 bits, so it never wraps.
@@ -34,7 +34,7 @@ void setClock(Clock* replacement);
 
 // A clock that moves only when told to, for tests and offline rendering.
 class ManualClock final : public Clock {
-public:
+  public:
     uint64_t tickCount() override { return static_cast<uint64_t>(seconds * 1000.0); }
     double tickSeconds() override { return seconds; }
     uint64_t counter() override { return counterValue; }

@@ -16,7 +16,11 @@ void DialogState::checkRadioButton(int first, int last, int id) {
 
 // Rounded like the window system's MulDiv: units * base / 4 horizontally,
 // units * base / 8 vertically.
-int dialogUnitsToPixelsX(int units, int baseWidth) { return (units * baseWidth * 2 + 4) / 8; }
-int dialogUnitsToPixelsY(int units, int baseHeight) { return (units * baseHeight * 2 + 8) / 16; }
+int dialogUnitsToPixelsX(int units, int baseWidth) {
+    return (units * baseWidth * 2 + 4) / 8;
+}
+int dialogUnitsToPixelsY(int units, int baseHeight) {
+    return (units * baseHeight * 2 + 8) / 16;
+}
 
 }  // namespace tev::platform

@@ -17,7 +17,9 @@ namespace tev::platform {
 namespace {
 
 // 8 points at 96 pixels per inch.
-int pointsToPixels(int points) { return (points * 96 + 36) / 72; }
+int pointsToPixels(int points) {
+    return (points * 96 + 36) / 72;
+}
 
 Fl_Align alignOf(const ControlTemplate& control) {
     Fl_Align align = FL_ALIGN_INSIDE | FL_ALIGN_WRAP;
@@ -27,15 +29,15 @@ Fl_Align alignOf(const ControlTemplate& control) {
 }
 
 class DialogWindow {
-public:
+  public:
     DialogWindow(const DialogTemplate& layout, DialogState& state, const DialogProc& procedure)
         : layout_(layout), state_(state), procedure_(procedure) {}
 
     int run() {
         const int fontPixels = pointsToPixels(layout_.pointSize);
         fl_font(FL_HELVETICA, fontPixels);
-        const int average = static_cast<int>(
-            fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        const int average =
+            static_cast<int>(fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
         baseWidth_ = (average / 26 + 1) / 2;
         baseHeight_ = fl_height();
 
@@ -46,7 +48,8 @@ public:
         window_->box(FL_UP_BOX);  // the modal frame; there is no caption bar
         window_->border(0);
         window_->callback(onWindowEvent, this);
-        for (size_t i = 0; i < layout_.controls.size(); ++i) addControl(i, fontPixels);
+        for (size_t i = 0; i < layout_.controls.size(); ++i)
+            addControl(i, fontPixels);
         window_->end();
         window_->set_modal();
         window_->position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
@@ -55,14 +58,15 @@ public:
         showState();
         if (!state_.ended()) {
             window_->show();
-            while (!state_.ended() && window_->shown()) Fl::wait();
+            while (!state_.ended() && window_->shown())
+                Fl::wait();
         }
         window_->hide();
         Fl::flush();
         return state_.result();
     }
 
-private:
+  private:
     struct Entry {
         DialogWindow* owner;
         size_t index;
@@ -134,7 +138,8 @@ private:
     // its group (up to the next control that starts a group) are cleared.
     void checkRadio(size_t index) {
         size_t first = index;
-        while (first > 0 && !layout_.controls[first].groupStart) --first;
+        while (first > 0 && !layout_.controls[first].groupStart)
+            --first;
         for (size_t i = first; i < layout_.controls.size(); ++i) {
             if (i != first && layout_.controls[i].groupStart) break;
             if (layout_.controls[i].kind == ControlKind::RadioButton) {
@@ -147,8 +152,8 @@ private:
         const ControlTemplate& c = layout_.controls[index];
         if (c.kind == ControlKind::RadioButton) checkRadio(index);
         if (c.kind == ControlKind::CheckBox) {
-            state_.setCheckState(c.id, static_cast<Fl_Button*>(widgets_[index])->value() ? Checked
-                                                                                          : Unchecked);
+            state_.setCheckState(
+                c.id, static_cast<Fl_Button*>(widgets_[index])->value() ? Checked : Unchecked);
         }
         command(c.id);
     }

@@ -19,16 +19,16 @@ struct ControlTemplate {
     ControlKind kind = ControlKind::StaticText;
     std::string text;
     int x = 0, y = 0, width = 0, height = 0;  // dialog units
-    bool groupStart = false;                 // a new group (radio buttons group up to the next)
+    bool groupStart = false;                  // a new group (radio buttons group up to the next)
     TextAlign align = TextAlign::Left;
-    bool textOnLeft = false;                 // check mark on the right of the text
-    bool staticEdge = false;                 // sunken frame
+    bool textOnLeft = false;  // check mark on the right of the text
+    bool staticEdge = false;  // sunken frame
 };
 
 struct DialogTemplate {
     int width = 0, height = 0;  // dialog units
     int pointSize = 8;
-    std::string windowName;     // for window-system tools; there is no caption bar
+    std::string windowName;  // for window-system tools; there is no caption bar
     std::vector<ControlTemplate> controls;
 };
 
@@ -41,7 +41,7 @@ constexpr int kCommandCancel = 2;  // Escape
 
 // What the dialog shows, and how it ended.
 class DialogState {
-public:
+  public:
     int checkState(int id) const;
     void setCheckState(int id, int state) { checks_[id] = state; }
     // Checks `id` and clears every other button from first to last.
@@ -54,7 +54,7 @@ public:
     bool ended() const { return ended_; }
     int result() const { return result_; }
 
-private:
+  private:
     std::map<int, int> checks_;
     bool ended_ = false;
     int result_ = 0;

@@ -10,9 +10,9 @@
 namespace tev::platform {
 
 enum class EventType : uint8_t {
-    Size,           // code: SizeRestored, SizeMinimized or SizeMaximized; width, height
-    Close,          // the viewer asked to close the window
-    KeyDown,        // code: virtual-key code (Escape 27, F1 112); 256 and above: no code
+    Size,     // code: SizeRestored, SizeMinimized or SizeMaximized; width, height
+    Close,    // the viewer asked to close the window
+    KeyDown,  // code: virtual-key code (Escape 27, F1 112); 256 and above: no code
     KeyUp,
     SystemCommand,  // code: kScreenSave, kMonitorPower or another command
     ModeToggle,     // the program's private request for the other display mode
@@ -37,7 +37,7 @@ struct Event {
 };
 
 class EventQueue {
-public:
+  public:
     // Fetches events from the window system into the queue; with `block`,
     // waits until at least one is there.
     using Source = std::function<void(EventQueue&, bool block)>;
@@ -55,7 +55,7 @@ public:
     void clear() { events_.clear(); }
     size_t size() const { return events_.size(); }
 
-private:
+  private:
     std::deque<Event> events_;
     Source source_;
 };

@@ -81,9 +81,9 @@ bool initWindowSystem() {
     // nobody can see is a failure, unless such a driver was asked for.
     const char* driver = SDL_GetCurrentVideoDriver();
     const char* requested = SDL_getenv("SDL_VIDEODRIVER");
-    const bool invisible = driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 ||
-                                                 SDL_strcmp(driver, "dummy") == 0 ||
-                                                 SDL_strcmp(driver, "evdev") == 0);
+    const bool invisible =
+        driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 ||
+                              SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "evdev") == 0);
     if (invisible && (requested == nullptr || *requested == '\0')) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
@@ -91,7 +91,9 @@ bool initWindowSystem() {
     return true;
 }
 
-void quitWindowSystem() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+void quitWindowSystem() {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
 
 bool changeDisplayMode(int width, int height, int) {
     // Only the size is matched: displays of today rarely offer 16-bit modes,
@@ -107,9 +109,13 @@ bool changeDisplayMode(int width, int height, int) {
     return true;
 }
 
-void restoreDisplayMode() { pendingMode.reset(); }
+void restoreDisplayMode() {
+    pendingMode.reset();
+}
 
-void showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+void showCursor(bool visible) {
+    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
 
 NativeWindow* createWindow(const WindowRequest& request) {
     // The pixel format: RGBA with the colour bits asked for, no alpha, 16
@@ -136,8 +142,7 @@ NativeWindow* createWindow(const WindowRequest& request) {
     } else {
         flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
     }
-    SDL_Window* sdl =
-        SDL_CreateWindow(request.title, 0, 0, request.width, request.height, flags);
+    SDL_Window* sdl = SDL_CreateWindow(request.title, 0, 0, request.width, request.height, flags);
     if (sdl == nullptr) return nullptr;
     if (request.fullscreen && pendingMode) SDL_SetWindowDisplayMode(sdl, &*pendingMode);
     return new NativeWindow{sdl, SDL_GetWindowID(sdl), request.fullscreen};
@@ -183,20 +188,25 @@ void requestVsync() {
     if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 }
 
-void swapBuffers(NativeWindow* window) { SDL_GL_SwapWindow(window->sdl); }
+void swapBuffers(NativeWindow* window) {
+    SDL_GL_SwapWindow(window->sdl);
+}
 
 void drawableSize(NativeWindow* window, int* width, int* height) {
     SDL_GL_GetDrawableSize(window->sdl, width, height);
 }
 
-bool isFullscreen(NativeWindow* window) { return window->fullscreen; }
+bool isFullscreen(NativeWindow* window) {
+    return window->fullscreen;
+}
 
 void connectEvents(EventQueue& queue, NativeWindow* window) {
     const uint32_t id = window->id;
     queue.setSource([id](EventQueue& q, bool block) {
         if (block) SDL_WaitEvent(nullptr);
         SDL_Event e;
-        while (SDL_PollEvent(&e) == 1) translate(e, id, q);
+        while (SDL_PollEvent(&e) == 1)
+            translate(e, id, q);
     });
 }
 
@@ -205,26 +215,48 @@ uint32_t virtualKeyCode(int32_t key) {
     if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uint32_t>('0' + (key - SDLK_0));
     if (key >= SDLK_F1 && key <= SDLK_F12) return 112u + static_cast<uint32_t>(key - SDLK_F1);
     switch (key) {
-        case SDLK_ESCAPE: return 27;
-        case SDLK_BACKSPACE: return 8;
-        case SDLK_TAB: return 9;
-        case SDLK_RETURN: return 13;
-        case SDLK_SPACE: return 32;
-        case SDLK_PAGEUP: return 33;
-        case SDLK_PAGEDOWN: return 34;
-        case SDLK_END: return 35;
-        case SDLK_HOME: return 36;
-        case SDLK_LEFT: return 37;
-        case SDLK_UP: return 38;
-        case SDLK_RIGHT: return 39;
-        case SDLK_DOWN: return 40;
-        case SDLK_INSERT: return 45;
-        case SDLK_DELETE: return 46;
-        case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
-        case SDLK_LCTRL: case SDLK_RCTRL: return 17;
-        case SDLK_PAUSE: return 19;
-        case SDLK_CAPSLOCK: return 20;
-        default: return kNoKeyCode + static_cast<uint32_t>(key & 0xffff);
+        case SDLK_ESCAPE:
+            return 27;
+        case SDLK_BACKSPACE:
+            return 8;
+        case SDLK_TAB:
+            return 9;
+        case SDLK_RETURN:
+            return 13;
+        case SDLK_SPACE:
+            return 32;
+        case SDLK_PAGEUP:
+            return 33;
+        case SDLK_PAGEDOWN:
+            return 34;
+        case SDLK_END:
+            return 35;
+        case SDLK_HOME:
+            return 36;
+        case SDLK_LEFT:
+            return 37;
+        case SDLK_UP:
+            return 38;
+        case SDLK_RIGHT:
+            return 39;
+        case SDLK_DOWN:
+            return 40;
+        case SDLK_INSERT:
+            return 45;
+        case SDLK_DELETE:
+            return 46;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return 16;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL:
+            return 17;
+        case SDLK_PAUSE:
+            return 19;
+        case SDLK_CAPSLOCK:
+            return 20;
+        default:
+            return kNoKeyCode + static_cast<uint32_t>(key & 0xffff);
     }
 }
 

@@ -9,8 +9,8 @@
 
 namespace tev::platform {
 
-struct NativeWindow;        // opaque
-using GlContext = void*;    // opaque
+struct NativeWindow;      // opaque
+using GlContext = void*;  // opaque
 
 // Connects to the window system (the program's "window class"). False when
 // no display can be reached.

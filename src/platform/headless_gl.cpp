@@ -33,10 +33,19 @@ std::unique_ptr<HeadlessGl> HeadlessGl::create(int width, int height, std::strin
     if (!eglInitialize(display, &major, &minor)) return fail("eglInitialize failed");
     if (!eglBindAPI(EGL_OPENGL_API)) return fail("EGL offers no desktop OpenGL");
 
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
-                                       EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                       EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-                                       EGL_DEPTH_SIZE, 16, EGL_NONE};
+    const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
+                                       EGL_PBUFFER_BIT,
+                                       EGL_RENDERABLE_TYPE,
+                                       EGL_OPENGL_BIT,
+                                       EGL_RED_SIZE,
+                                       8,
+                                       EGL_GREEN_SIZE,
+                                       8,
+                                       EGL_BLUE_SIZE,
+                                       8,
+                                       EGL_DEPTH_SIZE,
+                                       16,
+                                       EGL_NONE};
     // EGL lists deeper colour first (Mesa offers 10 bits a channel), but the
     // show's window has 8 bits a channel, no alpha and 16 depth bits, and
     // blending rounds differently at other depths: take that format when

@@ -12,7 +12,7 @@
 namespace tev::platform {
 
 class HeadlessGl {
-public:
+  public:
     // Null, with the reason in `error`, when no such context can be made.
     static std::unique_ptr<HeadlessGl> create(int width, int height, std::string* error);
     ~HeadlessGl();
@@ -36,7 +36,7 @@ public:
     // bottom row first, with no copy to turn them over.
     void readPixels(std::vector<uint8_t>& rgb, bool topRowFirst = true) const;
 
-private:
+  private:
     HeadlessGl() = default;
     void* display_ = nullptr;
     void* surface_ = nullptr;

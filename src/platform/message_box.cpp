@@ -50,7 +50,8 @@ void messageBox(const std::string& text, const std::string& caption, BoxIcon ico
     window.set_modal();
     window.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
     window.show();
-    while (window.shown()) Fl::wait();
+    while (window.shown())
+        Fl::wait();
     Fl::flush();
 }
 

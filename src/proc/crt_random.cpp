@@ -12,9 +12,15 @@ int rand() {
     return static_cast<int>((state >> 16) & 0x7fffu);
 }
 
-void srand(uint32_t seed) { state = seed; }
+void srand(uint32_t seed) {
+    state = seed;
+}
 
-uint32_t randState() { return state; }
-uint64_t randDrawCount() { return draws; }
+uint32_t randState() {
+    return state;
+}
+uint64_t randDrawCount() {
+    return draws;
+}
 
 }  // namespace tev

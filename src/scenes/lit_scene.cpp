@@ -80,7 +80,8 @@ void drawLitScene(float x, float y, float z, float now, float start, bool depthR
     glRotatef(tumble, 0.0f, 1.0f, 0.0f);
     glRotatef(static_cast<float>(std::cos(b) * 360.0), 0.0f, 0.0f, 1.0f);
 
-    const Vector3 curl{static_cast<float>(std::sin(t) * 10.0), static_cast<float>(std::sin(t) * 12.0),
+    const Vector3 curl{static_cast<float>(std::sin(t) * 10.0),
+                       static_cast<float>(std::sin(t) * 12.0),
                        static_cast<float>(std::cos(t) * 10.0)};
     const Vector3 armScale{0.9f, 0.9f, 0.9f};
 
@@ -94,8 +95,8 @@ void drawLitScene(float x, float y, float z, float now, float start, bool depthR
     } else {
         skipCube(0.9f);
     }
-    const Vector3 offsets[6] = {{1.85f, 0, 0}, {-1.85f, 0, 0}, {0, 1.85f, 0},
-                                {0, -1.85f, 0}, {0, 0, 1.85f}, {0, 0, -1.85f}};
+    const Vector3 offsets[6] = {{1.85f, 0, 0},  {-1.85f, 0, 0}, {0, 1.85f, 0},
+                                {0, -1.85f, 0}, {0, 0, 1.85f},  {0, 0, -1.85f}};
     for (const Vector3& offset : offsets)
         drawCubeChain(offset, armScale, curl, 20.0f, send);
     glDisable(GL_LIGHTING);

@@ -12,8 +12,8 @@ namespace tev {
 Vector3 emitterPosition{0.0f, 20.0f, 0.0f};
 
 const ParticlePicture kParticlePictures[5] = {
-    {"data/leaf.tga", true},  {"data/block.tga", false}, {"data/flare.tga", false},
-    {"data/tex.tga", false},  {"data/n.tga", true},
+    {"data/leaf.tga", true}, {"data/block.tga", false}, {"data/flare.tga", false},
+    {"data/tex.tga", false}, {"data/n.tga", true},
 };
 Texture particleTextures[5];
 int particleTextureResults[5] = {};

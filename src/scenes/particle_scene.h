@@ -41,7 +41,7 @@ extern Texture particleTextures[5];
 extern int particleTextureResults[5];
 
 class ParticleScene {
-public:
+  public:
     ParticleScene();
     virtual ~ParticleScene() = default;
 

@@ -40,8 +40,8 @@ void plainQuad(float scale, float depth) {
     glVertex3f(-h, -h, depth);
 }
 
-void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0,
-                  float x1, float y1, float depth) {
+void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0, float x1,
+                  float y1, float depth) {
     const float dx = (x1 - x0) / static_cast<float>(columns - 1);
     const float dy = (y1 - y0) / static_cast<float>(rows - 1);
     glBegin(GL_QUADS);
@@ -80,11 +80,17 @@ struct CubeFace {
 // Faces 2 and 4 run counter-clockwise seen from outside, the others
 // clockwise; that matters wherever back faces are culled.
 constexpr CubeFace kCubeFaces[6] = {
-    {{0, 0, -1}, {{1, 1, -1}, {-1, 1, -1}, {-1, -1, -1}, {1, -1, -1}}, {{1, 0}, {1, 1}, {0, 1}, {0, 0}}},
+    {{0, 0, -1},
+     {{1, 1, -1}, {-1, 1, -1}, {-1, -1, -1}, {1, -1, -1}},
+     {{1, 0}, {1, 1}, {0, 1}, {0, 0}}},
     {{0, 0, 1}, {{1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}, {1, -1, 1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{-1, 0, 0}, {{-1, 1, 1}, {-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
+    {{-1, 0, 0},
+     {{-1, 1, 1}, {-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}},
+     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
     {{1, 0, 0}, {{1, 1, 1}, {1, -1, 1}, {1, -1, -1}, {1, 1, -1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
-    {{0, -1, 0}, {{-1, -1, 1}, {1, -1, 1}, {1, -1, -1}, {-1, -1, -1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
+    {{0, -1, 0},
+     {{-1, -1, 1}, {1, -1, 1}, {1, -1, -1}, {-1, -1, -1}},
+     {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
     {{0, 1, 0}, {{1, 1, 1}, {-1, 1, 1}, {-1, 1, -1}, {1, 1, -1}}, {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
 };
 
@@ -147,7 +153,9 @@ void skipTiledQuad(float /*sRepeat*/, float tRepeat) {
     glTexCoord2f(0.0f, tRepeat);
 }
 
-uint64_t cubeDrawCount() { return cubesDrawn; }
+uint64_t cubeDrawCount() {
+    return cubesDrawn;
+}
 
 int32_t cubeList() {
     return cubeListContext == platform::currentGlContextSerial() ? cubeListName : -1;

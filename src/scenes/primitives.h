@@ -22,8 +22,8 @@ void plainQuad(float scale, float depth);
 
 // A columns x rows grid of points from (x0, y0) to (x1, y1) at `depth`,
 // drawn as quads; `coords` holds one (s, t) pair per point, row-major.
-void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0,
-                  float x1, float y1, float depth);
+void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0, float x1,
+                  float y1, float depth);
 
 // A cube of half-size `half` with normals and texture coordinates. The
 // first call in a GL context compiles and draws it; later calls replay that

@@ -11,7 +11,9 @@ namespace tev {
 
 float ringPoints[400][3] = {};
 
-int ringSpriteIndex(int sprite) { return 40 * (sprite / 10) + 2 * (sprite % 10); }
+int ringSpriteIndex(int sprite) {
+    return 40 * (sprite / 10) + 2 * (sprite % 10);
+}
 
 void SpriteRing::draw(float now, float start, GLuint texture) {
     const float p = now - start;

@@ -8,7 +8,7 @@
 namespace tev {
 
 class SpriteRing {
-public:
+  public:
     SpriteRing() = default;
     virtual ~SpriteRing() = default;
 

@@ -39,8 +39,10 @@ void computeSheetCoords(float T) {
             const double phi = 0.931 * a + T + 0.32 * b;
             const double psi = 0.213 * a + T + 1.32 * b;
             float* st = sheetCoords[a * 8 + b];
-            st[0] = static_cast<float>((0.3135 * std::cos(theta) + 0.535 * std::sin(phi)) * k + sAcc);
-            st[1] = static_cast<float>((0.5125 * std::sin(theta) + 0.323 * std::cos(psi)) * k + tAcc);
+            st[0] =
+                static_cast<float>((0.3135 * std::cos(theta) + 0.535 * std::sin(phi)) * k + sAcc);
+            st[1] =
+                static_cast<float>((0.5125 * std::sin(theta) + 0.323 * std::cos(psi)) * k + tAcc);
             sAcc += k;
         }
         tAcc += k;

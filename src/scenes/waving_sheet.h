@@ -8,7 +8,7 @@
 namespace tev {
 
 class WavingSheet {
-public:
+  public:
     // Runs the multitexture probe (its answer is not used), reads
     // "DESTRUCT" from the pack and uploads it, and lays out the grid.
     explicit WavingSheet(const char* packPath);

@@ -12,7 +12,9 @@ int registerWindowClass(const WindowClassInfo&) {
     return 0;
 }
 
-void unregisterWindowClass(const WindowClassInfo&) { platform::quitWindowSystem(); }
+void unregisterWindowClass(const WindowClassInfo&) {
+    platform::quitWindowSystem();
+}
 
 int changeDisplayMode(int width, int height, int bitsPerPixel) {
     return platform::changeDisplayMode(width, height, bitsPerPixel) ? 1 : 0;
@@ -75,7 +77,6 @@ int destroyAppWindow(AppWindow& w) {
     }
     return 1;
 }
-
 
 WindowProcResult windowProc(AppWindow& w, const platform::Event& event) {
     using platform::EventType;

@@ -27,12 +27,12 @@ struct AppWindow {
     platform::GlContext glContext = nullptr;
     WindowClassInfo* classInfo = nullptr;
     const char* title = nullptr;
-    int32_t width = 0;         // the size asked for; resizing changes only the viewport
+    int32_t width = 0;  // the size asked for; resizing changes only the viewport
     int32_t height = 0;
     int32_t bitsPerPixel = 0;
-    int32_t fullscreen = 0;    // 1 = fullscreen cycle
-    int32_t active = 0;        // 1 while frames are drawn, 0 while minimised
-    uint32_t lastTick = 0;     // tick count of the last drawn frame
+    int32_t fullscreen = 0;  // 1 = fullscreen cycle
+    int32_t active = 0;      // 1 while frames are drawn, 0 while minimised
+    uint32_t lastTick = 0;   // tick count of the last drawn frame
 };
 
 // 1 on success; 0 after its own message box.

@@ -12,7 +12,7 @@
 namespace tev {
 
 class FrameTimer {
-public:
+  public:
     explicit FrameTimer(platform::Clock& clock);
 
     // Takes a new sample and recomputes now, previous and delta; returns
@@ -30,7 +30,7 @@ public:
     uint32_t lastSample = 0;
     int32_t stallCount = 0;
 
-private:
+  private:
     void advance(uint32_t sample, uint32_t ticks);
     platform::Clock* clock_;
 };

@@ -26,7 +26,9 @@ void requestQuit(AppWindow*) {
     cycleFlags().keepRunning = 0;
 }
 
-void requestModeToggle(AppWindow*) { eventQueue().post({platform::EventType::ModeToggle}); }
+void requestModeToggle(AppWindow*) {
+    eventQueue().post({platform::EventType::ModeToggle});
+}
 
 void checkKeys(uint32_t) {
     KeyTable* keys = showKeys;

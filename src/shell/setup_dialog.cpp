@@ -117,13 +117,12 @@ DialogAction setupDialogProc(DialogState& dialog, DialogEvent event, int control
 
 int runSetupDialog(DisplayChoice& choice) {
     DialogState dialog;
-    return platform::runDialog(setupDialogTemplate(), dialog,
-                               [&choice](DialogState& d, DialogEvent event, int id) {
-                                   if (setupDialogProc(d, event, id, choice) ==
-                                       DialogAction::ExitProcess) {
-                                       std::exit(0);
-                                   }
-                               });
+    return platform::runDialog(
+        setupDialogTemplate(), dialog, [&choice](DialogState& d, DialogEvent event, int id) {
+            if (setupDialogProc(d, event, id, choice) == DialogAction::ExitProcess) {
+                std::exit(0);
+            }
+        });
 }
 
 }  // namespace tev

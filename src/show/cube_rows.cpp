@@ -30,8 +30,10 @@ void drawCubeRows(float t) {
 
     glTranslatef(0.0f, 0.0f, -10.0f);
     glRotatef(static_cast<float>(360.0 * std::sin(0.125 * t)), 1.0f, 0.0f, 0.0f);
-    if (t > 12.0f) glRotatef(static_cast<float>(360.0 * std::sin(0.1 * (t - 12.0f))), 0.0f, 1.0f, 0.0f);
-    if (t > 40.0f) glRotatef(static_cast<float>(360.0 * std::cos(0.1 * (t - 40.0f))), 0.0f, 0.0f, 1.0f);
+    if (t > 12.0f)
+        glRotatef(static_cast<float>(360.0 * std::sin(0.1 * (t - 12.0f))), 0.0f, 1.0f, 0.0f);
+    if (t > 40.0f)
+        glRotatef(static_cast<float>(360.0 * std::cos(0.1 * (t - 40.0f))), 0.0f, 0.0f, 1.0f);
 
     // The alphas stay within 0.075..0.325: only a later cover hides them.
     const bool send = sendsGeometry();

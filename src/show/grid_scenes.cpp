@@ -17,7 +17,8 @@ float wobbleGrid[64][2];
 namespace {
 // Every value 1.0 at program start.
 const bool wobbleGridFilled = [] {
-    for (auto& pair : wobbleGrid) pair[0] = pair[1] = 1.0f;
+    for (auto& pair : wobbleGrid)
+        pair[0] = pair[1] = 1.0f;
     return true;
 }();
 }  // namespace
@@ -91,7 +92,8 @@ void drawLogoWave(float t) {
 void fillTextureLayersGrid(float t, float grid[64][2]) {
     forEachGridPoint([&](int i, int j, float u, float v) {
         grid[8 * j + i][0] = static_cast<float>(
-            (0.3132 * std::sin(1.4 * t + i) + 0.5452 * std::cos(1.2 * t + 0.4 * j)) * 0.2 + 4.0f * u);
+            (0.3132 * std::sin(1.4 * t + i) + 0.5452 * std::cos(1.2 * t + 0.4 * j)) * 0.2 +
+            4.0f * u);
         grid[8 * j + i][1] = static_cast<float>(
             (0.3132 * std::sin(1.4 * t + j) + 0.532 * std::cos(1.4 * t + i)) * 0.4 + 4.0f * v);
     });
@@ -108,7 +110,8 @@ void drawTextureLayers(float t) {
     // by 0.01 before each layer: every value exceeds 1, so all eight layers
     // draw at full alpha once colours are clamped.
     float running = 0.0f;
-    for (int k = 0; k < 8; ++k) running += kSeventh;
+    for (int k = 0; k < 8; ++k)
+        running += kSeventh;
     for (float layer = 0.0f; layer != 8.0f; layer += 1.0f) {
         glPushMatrix();
         glScalef(5.0f, 5.0f, 1.0f);

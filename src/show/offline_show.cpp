@@ -8,7 +8,9 @@ namespace tev {
 
 namespace {
 bool quitRequested = false;
-void noteQuit(AppWindow*) { quitRequested = true; }
+void noteQuit(AppWindow*) {
+    quitRequested = true;
+}
 }  // namespace
 
 std::unique_ptr<OfflineShow> OfflineShow::create(int width, int height, int fps,
@@ -48,7 +50,9 @@ void OfflineShow::setClockTo(int64_t frame) {
     clock_.counterValue = static_cast<uint64_t>(frame);
 }
 
-double OfflineShow::nextFrameTime() const { return static_cast<double>(frame_) / fps_; }
+double OfflineShow::nextFrameTime() const {
+    return static_cast<double>(frame_) / fps_;
+}
 
 void OfflineShow::drawNextFrame() {
     drawFrame();
@@ -63,7 +67,9 @@ void OfflineShow::restart() {
     frame_ = 0;
 }
 
-bool OfflineShow::ended() const { return quitRequested; }
+bool OfflineShow::ended() const {
+    return quitRequested;
+}
 
 OfflineShow::Mark OfflineShow::mark() const {
     return Mark{frame_, clockFrame_, quitRequested, ShowStateSnapshot::take()};

@@ -16,7 +16,7 @@
 namespace tev {
 
 class OfflineShow {
-public:
+  public:
     // Makes the context and runs set-up (without music). Null, with the
     // reason, when no headless context can be made.
     static std::unique_ptr<OfflineShow> create(int width, int height, int fps, std::string* error);
@@ -62,15 +62,15 @@ public:
     int width() const { return gl_->width(); }
     int height() const { return gl_->height(); }
 
-private:
+  private:
     OfflineShow() = default;
     void setClockTo(int64_t frame);
 
     std::unique_ptr<platform::HeadlessGl> gl_;
     platform::ManualClock clock_;
     int fps_ = 60;
-    int64_t frame_ = 0;        // frames drawn since the show started
-    int64_t clockFrame_ = 0;   // frames since the clock started (it runs on across restarts)
+    int64_t frame_ = 0;       // frames drawn since the show started
+    int64_t clockFrame_ = 0;  // frames since the clock started (it runs on across restarts)
 };
 
 }  // namespace tev

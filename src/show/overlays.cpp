@@ -20,7 +20,9 @@ float pictureTimer = 0.0f;
 
 namespace {
 
-float clampUnit(float a) { return std::clamp(a, 0.0f, 1.0f); }
+float clampUnit(float a) {
+    return std::clamp(a, 0.0f, 1.0f);
+}
 
 // A column-major 4 x 4 matrix in double precision, to tell ahead of a frame
 // whether a square drawn later in it covers the whole view.
@@ -168,7 +170,8 @@ void drawNoiseVeil(float t) {
         const int side = noiseTexture.height;
         for (int y = 0; y < side; ++y) {
             for (int x = 0; x < side; ++x) {
-                pixels[y * side + x] = static_cast<uint8_t>(static_cast<int>(255.0f * randomFraction()));
+                pixels[y * side + x] =
+                    static_cast<uint8_t>(static_cast<int>(255.0f * randomFraction()));
             }
         }
     }
@@ -178,7 +181,8 @@ void drawNoiseVeil(float t) {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, noiseTexture.textureName);
     const float r = randomFraction();
-    const double wave = t < 20.0f ? 0.25 * std::sin(0.75 * t) + 0.35 : 0.125 * std::sin(0.75 * t) + 0.25;
+    const double wave =
+        t < 20.0f ? 0.25 * std::sin(0.75 * t) + 0.35 : 0.125 * std::sin(0.75 * t) + 0.25;
     const auto a = static_cast<float>(0.1f * r + wave);
     glColor4f(1.0f, 1.0f, 1.0f, a);
     if (sendsGeometry(a)) {

@@ -22,7 +22,9 @@ void enterBlock(int block) {
 }
 }  // namespace
 
-void setQuitRequest(QuitRequest request) { quitRequest = request; }
+void setQuitRequest(QuitRequest request) {
+    quitRequest = request;
+}
 void setBlockHook(BlockHook hook) {
     blockHook = hook;
 }
@@ -32,7 +34,9 @@ float computeShowClock() {
                               static_cast<double>(showStartSeconds));
 }
 
-float randomFraction() { return static_cast<float>(rand()) / 32768.0f; }
+float randomFraction() {
+    return static_cast<float>(rand()) / 32768.0f;
+}
 
 void flatBlendState(GLenum destinationFactor) {
     glDisable(GL_FOG);

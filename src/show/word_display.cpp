@@ -20,10 +20,14 @@ int32_t letterCount = 0;
 float letterTimer = 0.0f;
 
 const WordCue wordCues[8] = {
-    {"countdown", 20.0f, 10.0f, -40.0f, -40.0f, 4.0f}, {"cubics", 28.0f, 0.0f, -10.0f, -20.0f, 4.0f},
-    {"concern", 40.0f, 10.0f, -40.0f, -40.0f, 5.0f},   {"face", 60.0f, 10.0f, -40.0f, -40.0f, 4.0f},
-    {"insane", 75.0f, 10.0f, -40.0f, -40.0f, 4.0f},    {"name", 80.0f, 0.0f, -10.0f, -20.0f, 4.0f},
-    {"you", 90.0f, 0.0f, -10.0f, -20.0f, 4.0f},        {"mirror", 101.0f, 0.0f, -10.0f, -20.0f, 4.0f},
+    {"countdown", 20.0f, 10.0f, -40.0f, -40.0f, 4.0f},
+    {"cubics", 28.0f, 0.0f, -10.0f, -20.0f, 4.0f},
+    {"concern", 40.0f, 10.0f, -40.0f, -40.0f, 5.0f},
+    {"face", 60.0f, 10.0f, -40.0f, -40.0f, 4.0f},
+    {"insane", 75.0f, 10.0f, -40.0f, -40.0f, 4.0f},
+    {"name", 80.0f, 0.0f, -10.0f, -20.0f, 4.0f},
+    {"you", 90.0f, 0.0f, -10.0f, -20.0f, 4.0f},
+    {"mirror", 101.0f, 0.0f, -10.0f, -20.0f, 4.0f},
 };
 
 void letterStep(int32_t& counter, float& timer, double delta, float interval, int32_t wordLength) {

@@ -37,8 +37,9 @@ int main(int argc, char** argv) {
     const std::vector<char> module = readAll(argv[1]);
     const std::vector<char> audio = readAll(argv[2]);
     const double seconds = std::atof(argv[3]);
-    openmpt_module* mod = openmpt_module_create_from_memory2(
-        module.data(), module.size(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    openmpt_module* mod =
+        openmpt_module_create_from_memory2(module.data(), module.size(), nullptr, nullptr, nullptr,
+                                           nullptr, nullptr, nullptr, nullptr);
     if (mod == nullptr) {
         std::fprintf(stderr, "cannot load %s\n", argv[1]);
         return 1;
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
     openmpt_module_destroy(mod);
 
     std::vector<int16_t> written(audio.size() / 2);
-    std::copy(audio.begin(), audio.begin() + written.size() * 2, reinterpret_cast<char*>(written.data()));
+    std::copy(audio.begin(), audio.begin() + written.size() * 2,
+              reinterpret_cast<char*>(written.data()));
     const size_t ours = firstSound(written);
     const size_t theirs = firstSound(reference);
     if (ours == written.size() || theirs == reference.size()) {
@@ -65,7 +67,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const size_t compare = std::min(written.size() - ours, reference.size() - theirs);
-    if (compare < static_cast<size_t>(seconds * 44100) ) {
+    if (compare < static_cast<size_t>(seconds * 44100)) {
         std::fprintf(stderr, "only %zu samples to compare\n", compare);
         return 1;
     }

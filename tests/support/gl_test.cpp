@@ -8,7 +8,9 @@ void GlTest::SetUp() {
     ASSERT_TRUE(gl) << error;
 }
 
-void GlTest::TearDown() { gl.reset(); }
+void GlTest::TearDown() {
+    gl.reset();
+}
 
 std::vector<uint8_t> GlTest::pixelAt(int x, int y) const {
     std::vector<uint8_t> rgb(3);
@@ -58,8 +60,8 @@ std::vector<FeedbackPolygon> captureFeedback(const std::function<void()>& draw) 
             FeedbackPolygon polygon;
             for (int v = 0; v < n; ++v, i += kVertexFloats) {
                 const GLfloat* f = &buffer[i];
-                polygon.vertices.push_back({f[0] - kRange, f[1] - kRange,
-                                            (0.5f - f[2]) * 2.0f * kRange, f[7], f[8]});
+                polygon.vertices.push_back(
+                    {f[0] - kRange, f[1] - kRange, (0.5f - f[2]) * 2.0f * kRange, f[7], f[8]});
             }
             polygons.push_back(polygon);
         } else if (token == GL_PASS_THROUGH_TOKEN) {
@@ -79,7 +81,8 @@ std::vector<FeedbackPolygon> captureFeedback(const std::function<void()>& draw) 
 
 std::vector<FeedbackVertex> flatten(const std::vector<FeedbackPolygon>& polygons) {
     std::vector<FeedbackVertex> all;
-    for (const auto& p : polygons) all.insert(all.end(), p.vertices.begin(), p.vertices.end());
+    for (const auto& p : polygons)
+        all.insert(all.end(), p.vertices.begin(), p.vertices.end());
     return all;
 }
 

@@ -14,7 +14,7 @@
 namespace tev::test {
 
 class GlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -24,7 +24,8 @@ TempDir::~TempDir() {
 std::string TempDir::write(const std::string& name, const std::vector<uint8_t>& bytes) const {
     const std::string full = file(name);
     std::ofstream out(full, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return full;
 }
 
@@ -44,7 +45,8 @@ void putLe16(std::vector<uint8_t>& out, uint16_t value) {
 }
 
 void putLe32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
 }  // namespace tev::test

@@ -9,7 +9,7 @@
 namespace tev::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -21,7 +21,7 @@ public:
     // Writes `bytes` to `name` and returns its full path.
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

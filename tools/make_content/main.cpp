@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "canvas.h"
-#include "glyph_sheet.h"
 #include "file_io.h"
+#include "glyph_sheet.h"
 #include "pack_io.h"
 #include "pictures.h"
 #include "png_io.h"

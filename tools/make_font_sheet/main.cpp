@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "assets/embedded_image.h"
-#include "glyph_sheet.h"
 #include "file_io.h"
+#include "glyph_sheet.h"
 #include "png_io.h"
 
 namespace {

@@ -52,8 +52,10 @@ bool writeIcon(const std::string& path, const std::vector<uint8_t>& gray) {
     for (int y = 0; y < kSide; ++y) {
         for (int x = 0; x < kSide; ++x) {
             // Distance outside the rounded square, for a soft edge.
-            const double dx = std::max(0.0, std::abs(x + 0.5 - kSide / 2.0) - (kSide / 2.0 - kRadius));
-            const double dy = std::max(0.0, std::abs(y + 0.5 - kSide / 2.0) - (kSide / 2.0 - kRadius));
+            const double dx =
+                std::max(0.0, std::abs(x + 0.5 - kSide / 2.0) - (kSide / 2.0 - kRadius));
+            const double dy =
+                std::max(0.0, std::abs(y + 0.5 - kSide / 2.0) - (kSide / 2.0 - kRadius));
             const double outside = std::sqrt(dx * dx + dy * dy) - kRadius;
             const double coverage = std::clamp(0.5 - outside, 0.0, 1.0);
             const int row = y - kTop;

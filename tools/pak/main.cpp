@@ -179,7 +179,8 @@ int createPack(const std::string& path, int count, char** pairs) {
     }
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!encodePack(entries, bytes, &error) || !tev::files::writeFileAtomically(path, bytes, &error)) {
+    if (!encodePack(entries, bytes, &error) ||
+        !tev::files::writeFileAtomically(path, bytes, &error)) {
         return fail(error);
     }
     std::printf("%s: %zu entries, %zu bytes\n", path.c_str(), entries.size(), bytes.size());

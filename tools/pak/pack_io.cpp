@@ -193,5 +193,4 @@ bool parsePicture(const Entry& entry, Picture& picture, std::string* error) {
     return true;
 }
 
-
 }  // namespace tev::pack

@@ -65,6 +65,4 @@ bool parsePack(const uint8_t* data, size_t size, std::vector<Entry>& entries, st
 // claimed (computed without overflow) are more than the payload holds.
 bool parsePicture(const Entry& entry, Picture& picture, std::string* error);
 
-
-
 }  // namespace tev::pack

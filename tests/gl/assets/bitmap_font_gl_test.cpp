@@ -15,13 +15,14 @@ std::vector<uint8_t> cellSheet() {
     std::vector<uint8_t> pixels(512 * 512);
     for (int y = 0; y < 512; ++y) {
         const int rowFromTop = 15 - y / 32;
-        for (int x = 0; x < 512; ++x) pixels[y * 512 + x] = static_cast<uint8_t>(rowFromTop * 16 + x / 32);
+        for (int x = 0; x < 512; ++x)
+            pixels[y * 512 + x] = static_cast<uint8_t>(rowFromTop * 16 + x / 32);
     }
     return encodeEmbeddedImage(512, 512, 1, pixels.data());
 }
 
 class FontGl : public test::GlTest {
-protected:
+  protected:
     void SetUp() override {
         GlTest::SetUp();
         sheetBytes = cellSheet();
@@ -39,7 +40,8 @@ TEST_F(FontGl, BuildMakesTheSheetTextureAndTheLists) {
 }
 
 TEST_F(FontGl, LetterAtItsPlaceShowsItsOwnCell) {
-    const auto quad = test::flatten(test::captureFeedback([&] { font.draw(false, 100, 50, "A", 1, 1, 1); }));
+    const auto quad =
+        test::flatten(test::captureFeedback([&] { font.draw(false, 100, 50, "A", 1, 1, 1); }));
     ASSERT_EQ(quad.size(), 6u);
     float minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9, sumS = 0, sumT = 0;
     for (const auto& v : quad) {
@@ -63,11 +65,12 @@ TEST_F(FontGl, LetterAtItsPlaceShowsItsOwnCell) {
 }
 
 TEST_F(FontGl, CentredTextStartsHalfItsScaledWidthLeftOfX) {
-    const auto quads = test::flatten(
-        test::captureFeedback([&] { font.draw(true, 0, 0, "0123456789", 2, 1, 1); }));
+    const auto quads =
+        test::flatten(test::captureFeedback([&] { font.draw(true, 0, 0, "0123456789", 2, 1, 1); }));
     ASSERT_EQ(quads.size(), 60u);
     float minX = 1e9;
-    for (const auto& v : quads) minX = std::min(minX, v.x);
+    for (const auto& v : quads)
+        minX = std::min(minX, v.x);
     EXPECT_NEAR(minX, -80, 1e-3);  // 10 glyphs * 8 units * 0.5 * x-scale 2
 }
 

@@ -31,7 +31,7 @@ std::vector<uint8_t> tga(int16_t w, int16_t h, uint8_t depth, const std::vector<
 }
 
 class TgaLoader : public test::GlTest {
-protected:
+  protected:
     int load(const std::vector<uint8_t>& bytes, bool key = false) {
         path = dir.write("image.tga", bytes);
         return loadTga(texture, path.c_str(), key);

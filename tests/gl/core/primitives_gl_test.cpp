@@ -52,10 +52,9 @@ TEST_F(Primitives, TexturedQuadScrollsItsCoordinates) {
 
 TEST_F(Primitives, TiledQuadRepeatsItsTexture) {
     const auto got = quadsOf([] { tiledQuad(4.0f, 3.0f, 2.0f, 1.0f); });
-    expectVertices(got, quadAsTriangles({{-2, 2, 1, 0, 0},
-                                         {2, 2, 1, 4, 0},
-                                         {2, -2, 1, 4, 3},
-                                         {-2, -2, 1, 0, 3}}));
+    expectVertices(
+        got,
+        quadAsTriangles({{-2, 2, 1, 0, 0}, {2, 2, 1, 4, 0}, {2, -2, 1, 4, 3}, {-2, -2, 1, 0, 3}}));
 }
 
 TEST_F(Primitives, PlainQuadSpansTenTimesItsScale) {
@@ -71,9 +70,8 @@ TEST_F(Primitives, PlainQuadSpansTenTimesItsScale) {
 
 TEST_F(Primitives, TexturedGridOfTwoByTwoIsOneQuadFromItsCorners) {
     const float coords[8] = {0.0f, 0.1f, 1.0f, 0.2f, 0.3f, 0.9f, 0.8f, 1.0f};
-    const auto got = flatten(captureFeedback([&] {
-        texturedGrid(coords, 2, 2, -4.0f, 6.0f, 8.0f, -2.0f, 0.0f);
-    }));
+    const auto got = flatten(
+        captureFeedback([&] { texturedGrid(coords, 2, 2, -4.0f, 6.0f, 8.0f, -2.0f, 0.0f); }));
     expectVertices(got, quadAsTriangles({{-4, 6, 0, 0.0f, 0.1f},
                                          {8, 6, 0, 1.0f, 0.2f},
                                          {8, -2, 0, 0.8f, 1.0f},
@@ -109,7 +107,8 @@ TEST_F(Primitives, TexturedGridWithFewerThanTwoRowsOrColumnsEmitsNothing) {
 
 float extent(const std::vector<FeedbackVertex>& vertices) {
     float largest = 0;
-    for (const auto& v : vertices) largest = std::max({largest, std::abs(v.x), std::abs(v.y)});
+    for (const auto& v : vertices)
+        largest = std::max({largest, std::abs(v.x), std::abs(v.y)});
     return largest;
 }
 

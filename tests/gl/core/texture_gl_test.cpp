@@ -58,7 +58,8 @@ TEST_F(TextureGl, UploadKeepsItsNameAndReplacesTheImage) {
 TEST_F(TextureGl, OddSizedLuminanceRowsArriveUnpadded) {
     Texture texture;
     ASSERT_EQ(texture.allocate(3, 2, 1), 1);
-    for (int i = 0; i < 6; ++i) texture.pixels[i] = static_cast<uint8_t>(10 * (i + 1));
+    for (int i = 0; i < 6; ++i)
+        texture.pixels[i] = static_cast<uint8_t>(10 * (i + 1));
     texture.upload();
     uint8_t back[6] = {};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -128,7 +129,8 @@ TEST_F(TextureGl, AfterANewContextAllocateTakesANameOfThatContext) {
     glGenTextures(static_cast<GLsizei>(fresh.size()), fresh.data());
     ASSERT_EQ(kept.allocate(2, 2, 1), 1);
     EXPECT_NE(kept.textureName, 0u);
-    for (GLuint name : fresh) EXPECT_NE(kept.textureName, name);
+    for (GLuint name : fresh)
+        EXPECT_NE(kept.textureName, name);
 }
 
 }  // namespace

@@ -165,7 +165,8 @@ TEST_F(LongText, BlankGlyphsAreLeftOutWithTheSamePixels) {
         const Result literal = draw(true, text, -10.0f, 1.0f, 0.6f);
         const Result built = draw(false, text, -10.0f, 1.0f, 0.6f);
         size_t blanks = 0;
-        for (char c : text) blanks += (c == ' ' || c == '\xa0');
+        for (char c : text)
+            blanks += (c == ' ' || c == '\xa0');
         EXPECT_EQ(built.skipped, blanks);
         EXPECT_EQ(built.pixels, literal.pixels);
         EXPECT_EQ(built.st, literal.st);

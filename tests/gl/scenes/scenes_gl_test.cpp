@@ -152,7 +152,8 @@ TEST_F(Scenes, RingPointsAndTheStateTheRingLeaves) {
     EXPECT_NEAR(ringPoints[1][2], 2.25 * std::sin(30.0), 1e-6);
 
     std::vector<int> drawn;
-    for (int sprite = 0; sprite < 100; ++sprite) drawn.push_back(ringSpriteIndex(sprite));
+    for (int sprite = 0; sprite < 100; ++sprite)
+        drawn.push_back(ringSpriteIndex(sprite));
     EXPECT_EQ(drawn[0], 0);
     EXPECT_EQ(drawn[9], 18);
     EXPECT_EQ(drawn[10], 40);

@@ -16,7 +16,7 @@ namespace tev {
 namespace {
 
 class BlockState : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         std::string error;
         show = OfflineShow::create(64, 48, 10, &error).release();
@@ -44,7 +44,8 @@ std::vector<double> perspective(double fovy, double aspect, double zNear, double
 }
 
 void expectMatrix(const std::vector<double>& got, const std::vector<double>& want) {
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(got[i], want[i], 1e-4 * (1 + std::fabs(want[i]))) << i;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(got[i], want[i], 1e-4 * (1 + std::fabs(want[i]))) << i;
 }
 
 std::vector<double> identity() {

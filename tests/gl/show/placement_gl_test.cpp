@@ -42,7 +42,7 @@ Ink inkOf(const std::vector<uint8_t>& rgb) {
 }
 
 class Placement : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string error;
         show = OfflineShow::create(kWidth, kHeight, 10, &error);

@@ -64,7 +64,8 @@ TEST(ShowFrames, PlayedFromTheStartWithARestartAt120) {
     auto show = OfflineShow::create(kWidth, kHeight, kFps, &error);
     ASSERT_TRUE(show) << error;
     auto frameAt = [&](double seconds) {
-        while (show->nextFrameTime() < seconds - 1e-9) show->drawNextFrame();
+        while (show->nextFrameTime() < seconds - 1e-9)
+            show->drawNextFrame();
         show->drawNextFrame();
         return show->readPixels();
     };

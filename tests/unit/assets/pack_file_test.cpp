@@ -25,7 +25,8 @@ std::vector<uint8_t> picture(int32_t w, int32_t h, int32_t depth, uint8_t first 
     putLe32(payload, static_cast<uint32_t>(w));
     putLe32(payload, static_cast<uint32_t>(h));
     putLe32(payload, static_cast<uint32_t>(depth));
-    for (int i = 0; i < w * h * depth; ++i) payload.push_back(static_cast<uint8_t>(first + i));
+    for (int i = 0; i < w * h * depth; ++i)
+        payload.push_back(static_cast<uint8_t>(first + i));
     return payload;
 }
 
@@ -43,7 +44,7 @@ std::vector<uint8_t> pack(const std::vector<PackEntry>& entries, uint8_t version
 }
 
 class PackFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         logPath = dir.file("load.log");
         loadLog().setPath(logPath.c_str());
@@ -161,10 +162,14 @@ TEST_F(PackFile, DamagedSizesEndTheReadAtOnce) {
     EXPECT_EQ(read(dir.write("big.pak", oversized), "PIC0"), kPackShort);
 
     // A picture whose size overflows, or is larger than the file.
-    for (auto sizes : {std::vector<int32_t>{65536, 65536, 4}, {100000, 100000, 4}, {-2, 1, 4},
-                       {2, 1, 0}, {3, 3, 4}}) {
+    for (auto sizes : {std::vector<int32_t>{65536, 65536, 4},
+                       {100000, 100000, 4},
+                       {-2, 1, 4},
+                       {2, 1, 0},
+                       {3, 3, 4}}) {
         std::vector<uint8_t> payload;
-        for (int32_t v : sizes) putLe32(payload, static_cast<uint32_t>(v));
+        for (int32_t v : sizes)
+            putLe32(payload, static_cast<uint32_t>(v));
         payload.resize(payload.size() + 8, 0);
         Texture fresh;
         texture = std::move(fresh);

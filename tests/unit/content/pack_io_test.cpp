@@ -1,8 +1,8 @@
 // Packs written by the pack tool's library, read back by the show's own
 // reader, and the checks that keep damaged packs from doing harm.
 
-#include "file_io.h"
 #include "pack_io.h"
+#include "file_io.h"
 
 #include <gtest/gtest.h>
 

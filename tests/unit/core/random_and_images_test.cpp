@@ -12,7 +12,8 @@ namespace {
 TEST(CrtRandom, ClassicSequenceFromSeedOne) {
     srand(1);
     const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-    for (int value : expected) EXPECT_EQ(rand(), value);
+    for (int value : expected)
+        EXPECT_EQ(rand(), value);
 }
 
 TEST(CrtRandom, SeedRestartsTheSequenceAndDrawsAreCounted) {

@@ -16,7 +16,7 @@ using platform::Event;
 using platform::EventType;
 
 class MessageLoop : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         eventQueue().clear();
         eventQueue().setSource(nullptr);

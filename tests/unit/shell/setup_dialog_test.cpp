@@ -24,7 +24,9 @@ struct DialogRun {
         dialog.setCheckState(id, Checked);
         command(id);
     }
-    DialogAction command(int id) { return setupDialogProc(dialog, DialogEvent::Command, id, choice); }
+    DialogAction command(int id) {
+        return setupDialogProc(dialog, DialogEvent::Command, id, choice);
+    }
 };
 
 TEST(SetupDialog, StartsWith640And16BitSelectedAndBothBoxesClear) {

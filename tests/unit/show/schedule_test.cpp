@@ -20,7 +20,7 @@ std::string running(float t) {
 }
 
 TEST(Schedule, BoundariesAreExactlyAsWritten) {
-    EXPECT_EQ(running(0.0f), "13 ");  // only the black square: the first frame is black
+    EXPECT_EQ(running(0.0f), "13 ");   // only the black square: the first frame is black
     EXPECT_EQ(running(-5.0f), "13 ");  // a clock that went backwards
     EXPECT_EQ(running(0.001f), "1 3 4 6 8 13 ");
     EXPECT_EQ(running(10.0f), "1 3 4 6 8 ");  // the fade-in ends before 10
@@ -56,7 +56,8 @@ TEST(PictureStep, AtMostOneStepPerFrameWithTheExcessCarried) {
     // Below 8 frames a second: one step a frame, and the timer keeps growing.
     index = 0;
     timer = 0.0f;
-    for (int frame = 0; frame < 5; ++frame) pictureStep(index, timer, 0.5);
+    for (int frame = 0; frame < 5; ++frame)
+        pictureStep(index, timer, 0.5);
     EXPECT_EQ(index, 5);
     EXPECT_NEAR(timer, 5 * 0.375, 1e-5);
 }
@@ -129,8 +130,10 @@ TEST(WordOpacity, RisesToSixTenthsJumpsAtTheMidpointAndFalls) {
 }
 
 TEST(Words, CuesAreTheEightWordsInOrder) {
-    const char* words[] = {"countdown", "cubics", "concern", "face", "insane", "name", "you", "mirror"};
-    for (int i = 0; i < 8; ++i) EXPECT_STREQ(wordCues[i].word, words[i]);
+    const char* words[] = {"countdown", "cubics", "concern", "face",
+                           "insane",    "name",   "you",     "mirror"};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_STREQ(wordCues[i].word, words[i]);
     EXPECT_EQ(wordCues[2].duration, 5.0f);
     EXPECT_EQ(wordCues[7].start, 101.0f);
 }
