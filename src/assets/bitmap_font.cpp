@@ -160,7 +160,7 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
 void BitmapFont::findBlankGlyphs(const Texture& sheet) {
     blank_.fill(false);
     const int32_t side = sheet.width;
-    if (!sheet.pixels || sheet.channels != 1 || side != sheet.height || side % 16 != 0) return;
+    if (!sheet.holds(1) || sheet.channels != 1 || side != sheet.height || side % 16 != 0) return;
     const int32_t cell = side / 16;
     // Linear filtering reads half a texel beyond a glyph's quad, a little
     // more with rounding; two texels of margin, wrapped as GL_REPEAT wraps.

@@ -25,15 +25,6 @@ int32_t readLe32(const uint8_t* p) {
                                 static_cast<uint32_t>(p[3]) << 24);
 }
 
-// Bytes from the current position to the end of the file.
-int64_t bytesLeft(FILE* file) {
-    const long here = std::ftell(file);
-    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
-    const long end = std::ftell(file);
-    std::fseek(file, here, SEEK_SET);
-    return end - here;
-}
-
 }  // namespace
 
 LoadLog& loadLog() {
@@ -54,6 +45,40 @@ int LoadLog::write(const char* format, ...) {
     std::fputs(message, file);
     return std::fclose(file);
 }
+
+namespace {
+
+// The wanted entry: its own width, height and depth, then that many pixel
+// bytes, whatever its payload size says. The buffer is never larger than the
+// file (a damaged size can't ask for more memory than the pack takes on
+// disk); pixels the file lacks read as zero.
+uint8_t readPicture(FILE* file, long long fileBytes, Texture& texture) {
+    LoadLog& log = loadLog();
+    uint8_t sizes[12] = {};  // size bytes the file lacks read as zero
+    std::fread(sizes, 1, sizeof sizes, file);
+    texture.setSize(readLe32(sizes), readLe32(sizes + 4), readLe32(sizes + 8));
+    log.write("READING::width: %d\n", texture.width);
+    log.write("READING::height: %d\n", texture.height);
+    log.write("READING::depth: %d\n\n", texture.channels);
+
+    const size_t bytes = texture.byteCount();
+    const int32_t w = texture.width, h = texture.height, d = texture.channels;
+    if (w >= 0 && h >= 0 && d >= 0 && (w == 0 || h == 0 || d == 0)) {
+        texture.releasePixels();  // no pixel bytes to read: all of them were read
+        return kPackOk;
+    }
+    // Negative, overflowing, or more than the whole file holds.
+    if (bytes == 0 || fileBytes < 0 || bytes > static_cast<unsigned long long>(fileBytes)) {
+        texture.releasePixels();
+        return kPackShort;
+    }
+    if (!texture.pixels.allocate(bytes)) return kPackNoMemory;
+    const size_t got = std::fread(texture.pixels.get(), 1, bytes, file);
+    std::memset(texture.pixels.get() + got, 0, bytes - got);
+    return got == bytes ? kPackOk : kPackShort;
+}
+
+}  // namespace
 
 uint8_t readEntry(const char* packPath, char* entryName, Texture& texture) {
     LoadLog& log = loadLog();
@@ -78,37 +103,25 @@ uint8_t readEntry(const char* packPath, char* entryName, Texture& texture) {
     if (std::strlen(entryName) > kPackLookupNameLength) entryName[kPackLookupNameLength] = '\0';
     log.write("READING::name: %s\n", entryName);
 
+    // Where the scan stands, counted here so that no entry costs a seek to
+    // the end of the file and back.
+    const long long size = platform::fileSize(file.get());
+    long long position = kPackHeaderBytes;
     uint8_t entry[kPackEntryHeaderBytes];
     while (std::fread(entry, 1, sizeof entry, file.get()) == sizeof entry) {
+        position += kPackEntryHeaderBytes;
         char name[kPackNameBytes + 1] = {};  // a name without its NUL stops at 20 bytes
         std::memcpy(name, entry, kPackNameBytes);
         const int32_t payloadSize = readLe32(entry + kPackNameBytes);
         log.write("READING::data name: %s\n", name);
         log.write("READING::data size: %d\n", payloadSize);
-        // A negative size would seek backwards for ever; a larger one than
-        // is left means the pack was cut short.
-        if (payloadSize < 0 || payloadSize > bytesLeft(file.get())) return kPackShort;
-        if (std::strcmp(name, entryName) != 0) {
-            std::fseek(file.get(), payloadSize, SEEK_CUR);
-            continue;
-        }
-
-        uint8_t sizes[12];
-        if (std::fread(sizes, 1, sizeof sizes, file.get()) != sizeof sizes) return kPackShort;
-        texture.width = readLe32(sizes);
-        texture.height = readLe32(sizes + 4);
-        texture.channels = readLe32(sizes + 8);
-        log.write("READING::width: %d\n", texture.width);
-        log.write("READING::height: %d\n", texture.height);
-        log.write("READING::depth: %d\n\n", texture.channels);
-
-        const size_t bytes = texture.byteCount();
-        const int64_t left = bytesLeft(file.get());
-        if (bytes == 0 || left < 0 || bytes > static_cast<uint64_t>(left)) return kPackShort;
-        texture.pixels.reset(new (std::nothrow) uint8_t[bytes]);
-        if (!texture.pixels) return kPackNoMemory;
-        return std::fread(texture.pixels.get(), 1, bytes, file.get()) == bytes ? kPackOk
-                                                                               : kPackShort;
+        if (std::strcmp(name, entryName) == 0) return readPicture(file.get(), size, texture);
+        // A negative size would seek backwards for ever. A payload that runs
+        // past the end leaves no next entry to read: the scan is over.
+        if (payloadSize < 0) return kPackShort;
+        if (payloadSize > size - position) break;
+        std::fseek(file.get(), payloadSize, SEEK_CUR);
+        position += payloadSize;
     }
     file.reset();
     log.write("READING DONE!\n\n");

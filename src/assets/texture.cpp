@@ -18,19 +18,33 @@ size_t imageByteCount(int64_t width, int64_t height, int64_t channels) {
     return static_cast<size_t>(area * channels);
 }
 
+bool PixelBuffer::allocate(size_t bytes, bool zeroed) {
+    reset();
+    if (bytes == 0) return false;
+    data_.reset(zeroed ? new (std::nothrow) uint8_t[bytes]() : new (std::nothrow) uint8_t[bytes]);
+    if (data_) size_ = bytes;
+    return data_ != nullptr;
+}
+
 size_t Texture::byteCount() const {
     return imageByteCount(width, height, channels);
 }
 
-int Texture::allocate(int32_t w, int32_t h, int32_t c) {
+void Texture::setSize(int32_t w, int32_t h, int32_t c) {
     width = w;
     height = h;
     channels = c;
-    pixels.reset();
-    const size_t bytes = byteCount();
-    if (bytes == 0) return -1;
-    pixels.reset(new (std::nothrow) uint8_t[bytes]);
-    if (!pixels) return -1;
+    if (!holds(c)) pixels.reset();
+}
+
+bool Texture::holds(int32_t bytesPerPixel) const {
+    const size_t bytes = imageByteCount(width, height, bytesPerPixel);
+    return pixels && bytes > 0 && pixels.size() >= bytes;
+}
+
+int Texture::allocate(int32_t w, int32_t h, int32_t c) {
+    setSize(w, h, c);
+    if (!pixels.allocate(byteCount())) return -1;
     if (textureName == 0 || nameContext_ != platform::currentGlContextSerial()) createName();
     return 1;
 }
@@ -51,7 +65,7 @@ GLuint Texture::upload() {
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     // GL reads one byte per pixel here. A record without such a buffer
     // defines an image of undefined content instead of reading past one.
-    const bool readable = pixels && byteCount() > 0;
+    const bool readable = holds(1);
     glTexImage2D(GL_TEXTURE_2D, 0, channels, width, height, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE,
                  readable ? pixels.get() : nullptr);
     return textureName;
@@ -69,11 +83,21 @@ GLuint Texture::uploadMipmapped() {
     // GLU reads width * height * 4 bytes and takes the channel count as the
     // internal format; a record without such a buffer (or with a depth GL has
     // no format for) leaves the name with no image, as a missing picture.
-    if (pixels && channels == 4 && byteCount() > 0) {
+    if (const uint8_t* source = mipmapSource()) {
         gluBuild2DMipmaps(GL_TEXTURE_2D, channels, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
-                          pixels.get());
+                          source);
     }
     return textureName;
+}
+
+bool Texture::opaque() const {
+    const uint8_t* rgba = mipmapSource();
+    if (rgba == nullptr) return false;
+    const size_t bytes = byteCount();
+    for (size_t i = 3; i < bytes; i += 4) {
+        if (rgba[i] != 255) return false;
+    }
+    return true;
 }
 
 int Texture::bind() const {

@@ -10,7 +10,7 @@ int generateTexture(Texture& target, int kind) {
     const std::optional<TextureKind> known = textureKindFromNumber(kind);
     if (!known) return 0;
     const TextureKindInfo& info = textureKindInfo(*known);
-    if (target.allocate(info.width, info.height, info.channels) != 1 || !target.pixels) return 0;
+    if (target.allocate(info.width, info.height, info.channels) != 1) return 0;
     fillTextureKind(*known, std::span<uint8_t>(target.pixels.get(), target.byteCount()));
     if (info.upload == TextureUpload::Luminance) {
         target.upload();

@@ -60,14 +60,6 @@ TgaHeader readHeader(FILE* file) {
     return h;
 }
 
-long fileSize(FILE* file) {
-    const long here = std::ftell(file);
-    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return -1;
-    const long size = std::ftell(file);
-    std::fseek(file, here, SEEK_SET);
-    return size;
-}
-
 }  // namespace
 
 void applyColourKey(uint8_t* rgba, size_t pixelCount) {
@@ -80,35 +72,43 @@ TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
     texture.path = path;
     File file(platform::openRegularFile(path));
     if (!file) return TgaDecode::Failed;
-    const long totalBytes = fileSize(file.get());
+    const long long totalBytes = platform::fileSize(file.get());
 
+    // Reaching the end of the file is not an error here: fields it lacks
+    // read as zero, and so do pixels.
     const TgaHeader header = readHeader(file.get());
     if (header.pixelDepth == 8) std::fseek(file.get(), kColourMapBytes, SEEK_CUR);
     if (std::ferror(file.get())) return TgaDecode::Failed;
 
     const int32_t channels = header.pixelDepth / 8;
-    texture.channels = channels;
-    const size_t sourceBytes = imageByteCount(header.width, header.height, channels);
-    // A size that is not positive, overflows, or claims more pixel bytes
-    // than the whole file has is damage, not a picture.
-    if (sourceBytes == 0 || totalBytes < 0 || sourceBytes > static_cast<size_t>(totalBytes)) {
+    texture.setSize(texture.width, texture.height, channels);
+    // The temporary buffer. A negative size can't be allocated, and one of
+    // more pixel bytes than the whole file holds is refused as if it
+    // couldn't: a damaged header must not ask for more memory than the file
+    // takes on disk.
+    const int64_t pixelCount = int64_t{header.width} * header.height;
+    if (header.width < 0 || header.height < 0 || totalBytes < 0 ||
+        pixelCount * channels > totalBytes) {
         return TgaDecode::Failed;
     }
-    const size_t rgbaBytes = imageByteCount(header.width, header.height, 4);
-    if (rgbaBytes == 0) return TgaDecode::Failed;
-    std::unique_ptr<uint8_t[]> source(new (std::nothrow) uint8_t[sourceBytes]());
+    texture.setSize(header.width, header.height, channels);
+    if (channels != 1 && channels != 3 && channels != 4) {
+        // Read but neither converted nor uploaded (a 16-bit file gives 2
+        // channels, one below 8 bits 0): the record keeps the file's sizes
+        // and no pixels, as there is nothing in them to show.
+        texture.releasePixels();
+        return TgaDecode::Unconverted;
+    }
+    const auto sourceBytes = static_cast<size_t>(pixelCount * channels);
+    std::unique_ptr<uint8_t[]> source(new (std::nothrow) uint8_t[sourceBytes + 1]());
     if (!source) return TgaDecode::Failed;
+    // Always room for RGBA, at most four times the file.
+    const auto rgbaBytes = static_cast<size_t>(pixelCount * 4);
+    if (rgbaBytes > 0 && !texture.pixels.allocate(rgbaBytes, true)) return TgaDecode::Failed;
 
-    texture.width = header.width;
-    texture.height = header.height;
-    texture.pixels.reset(new (std::nothrow) uint8_t[rgbaBytes]());
-    if (!texture.pixels) return TgaDecode::Failed;
-
-    // A file cut short leaves the rest of `source` at zero.
     std::fread(source.get(), 1, sourceBytes, file.get());
-    const size_t pixelCount = static_cast<size_t>(header.width) * header.height;
     if (channels >= 3) {
-        for (size_t i = 0; i < pixelCount; ++i) {
+        for (int64_t i = 0; i < pixelCount; ++i) {
             uint8_t* p = source.get() + i * channels;
             std::swap(p[0], p[2]);  // BGR(A) to RGB(A)
         }
@@ -122,7 +122,7 @@ TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
             std::copy(in, in + pixelCount * 4, out);
             break;
         case 3:
-            for (size_t i = 0; i < pixelCount; ++i, in += 3, out += 4) {
+            for (int64_t i = 0; i < pixelCount; ++i, in += 3, out += 4) {
                 out[0] = in[0];
                 out[1] = in[1];
                 out[2] = in[2];
@@ -130,15 +130,13 @@ TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
             }
             break;
         case 1:
-            for (size_t i = 0; i < pixelCount; ++i, ++in, out += 4) {
+            for (int64_t i = 0; i < pixelCount; ++i, ++in, out += 4) {
                 out[0] = out[1] = out[2] = *in;
                 out[3] = 255;
             }
             break;
-        default:
-            return TgaDecode::Unconverted;
     }
-    if (colourKey) applyColourKey(texture.pixels.get(), pixelCount);
+    if (colourKey && texture.pixels) applyColourKey(texture.pixels.get(), pixelCount);
     texture.channels = 4;
     return TgaDecode::Rgba;
 }

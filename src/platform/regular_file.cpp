@@ -23,4 +23,10 @@ FILE* openRegularFile(const char* path) {
     return file;
 }
 
+long long fileSize(FILE* file) {
+    struct stat info {};
+    if (file == nullptr || fstat(fileno(file), &info) != 0) return -1;
+    return static_cast<long long>(info.st_size);
+}
+
 }  // namespace tev::platform

@@ -11,4 +11,8 @@ namespace tev::platform {
 // failing stream: none of them is a file the show can read.
 FILE* openRegularFile(const char* path);
 
+// The size in bytes of the file behind an open stream, as it is now; -1
+// when it can't be told.
+long long fileSize(FILE* file);
+
 }  // namespace tev::platform

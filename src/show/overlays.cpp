@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "assets/gl_stream.h"
+#include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "shell/frame_timer.h"
 #include "show/blocks.h"
@@ -65,7 +66,7 @@ Matrix translation(double x, double y, double z) {
 }
 
 Matrix rotation(double degrees, int axis) {  // about x (0), y (1) or z (2)
-    const double c = std::cos(degrees * kPi / 180.0), s = std::sin(degrees * kPi / 180.0);
+    const double c = cCos(degrees * kPi / 180.0), s = cSin(degrees * kPi / 180.0);
     const int a = (axis + 1) % 3, b = (axis + 2) % 3;
     Matrix r;
     r.m[a * 4 + a] = c;
@@ -114,17 +115,6 @@ bool squareCoversView(const Matrix& mvp, double half, double depth) {
     return true;
 }
 
-// Whether every texel of the picture is opaque. A picture without its own
-// image is not counted as opaque.
-bool opaquePicture(const Texture& picture) {
-    const size_t bytes = picture.byteCount();
-    if (!picture.pixels || picture.channels != 4 || bytes == 0) return false;
-    for (size_t i = 3; i < bytes; i += 4) {
-        if (picture.pixels[i] != 255) return false;
-    }
-    return true;
-}
-
 // Sends a square's geometry. Blended with GL_SRC_ALPHA and
 // GL_ONE_MINUS_SRC_ALPHA at full opacity, it replaces what lies under it:
 // the blend reads the destination for nothing, so the built show sends it
@@ -151,9 +141,9 @@ bool whiteFlashCoversView(float t) {
 bool pictureShowCoversView(float t) {
     // Only the noise veil draws before it, under the veil's projection.
     if (!(t > 100.0f) || pictureShowAlpha(t) < 1.0f) return false;
-    if (!opaquePicture(pictures[std::clamp(pictureIndex, 0, 15)])) return false;
-    const Matrix modelview = translation(0, 0, -1.5) * rotation(4.0 * std::sin(t), 0) *
-                             rotation(4.0 * std::cos(t), 1) * rotation(2.0 * std::sin(t), 2);
+    if (!pictures[std::clamp(pictureIndex, 0, 15)].opaque()) return false;
+    const Matrix modelview = translation(0, 0, -1.5) * rotation(4.0 * cSin(t), 0) *
+                             rotation(4.0 * cCos(t), 1) * rotation(2.0 * cSin(t), 2);
     return squareCoversView(perspective(60.0, 1.0, 300.0) * modelview, 1.0, 0.0);
 }
 
@@ -164,15 +154,16 @@ void drawNoiseVeil(float t) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    // Fresh noise every frame: bytes 0..254, rows then columns.
-    uint8_t* pixels = noiseTexture.pixels.get();
-    if (pixels != nullptr) {
-        const int side = noiseTexture.height;
-        for (int y = 0; y < side; ++y) {
-            for (int x = 0; x < side; ++x) {
-                pixels[y * side + x] =
-                    static_cast<uint8_t>(static_cast<int>(255.0f * randomFraction()));
-            }
+    // Fresh noise every frame: bytes 0..254, rows then columns, both bounds
+    // from the height. The draws are made even where there is no buffer to
+    // hold them, so that every later random draw stays the same.
+    const int side = noiseTexture.height;
+    const PixelBuffer& pixels = noiseTexture.pixels;
+    const bool holds = side > 0 && pixels.size() >= static_cast<size_t>(side) * side;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const auto value = static_cast<uint8_t>(static_cast<int>(255.0f * randomFraction()));
+            if (holds) pixels[static_cast<size_t>(y) * side + x] = value;
         }
     }
     noiseTexture.upload();
@@ -181,8 +172,7 @@ void drawNoiseVeil(float t) {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, noiseTexture.textureName);
     const float r = randomFraction();
-    const double wave =
-        t < 20.0f ? 0.25 * std::sin(0.75 * t) + 0.35 : 0.125 * std::sin(0.75 * t) + 0.25;
+    const double wave = t < 20.0f ? 0.25 * cSin(0.75 * t) + 0.35 : 0.125 * cSin(0.75 * t) + 0.25;
     const auto a = static_cast<float>(0.1f * r + wave);
     glColor4f(1.0f, 1.0f, 1.0f, a);
     if (sendsGeometry(a)) {
@@ -215,9 +205,9 @@ void drawPictureShow(float t) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -1.5f);
-    glRotatef(static_cast<float>(4.0 * std::sin(t)), 1.0f, 0.0f, 0.0f);
-    glRotatef(static_cast<float>(4.0 * std::cos(t)), 0.0f, 1.0f, 0.0f);
-    glRotatef(static_cast<float>(2.0 * std::sin(t)), 0.0f, 0.0f, 1.0f);
+    glRotatef(static_cast<float>(4.0 * cSin(t)), 1.0f, 0.0f, 0.0f);
+    glRotatef(static_cast<float>(4.0 * cCos(t)), 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(2.0 * cSin(t)), 0.0f, 0.0f, 1.0f);
 
     flatBlendState(GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_TEXTURE_2D);
@@ -225,7 +215,7 @@ void drawPictureShow(float t) {
     const float a = pictureShowAlpha(t);
     glColor4f(1.0f, 1.0f, 1.0f, a);
     if (sendsGeometry(a)) {
-        const bool opaque = a >= 1.0f && opaquePicture(pictures[std::clamp(pictureIndex, 0, 15)]);
+        const bool opaque = a >= 1.0f && pictures[std::clamp(pictureIndex, 0, 15)].opaque();
         sendSquare(opaque, [] { texturedQuad(1.0f, 1.0f, 1.0f, 0.0f); });
     } else {
         skipTexturedQuad(1.0f, 1.0f);

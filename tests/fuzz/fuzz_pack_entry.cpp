@@ -27,14 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         tev::fuzz::AllocationCap cap(packSize + tev::fuzz::kStreamAllowance);
         const uint8_t status = tev::readEntry(pack.path(), name.get(), texture);
-        if (status == tev::kPackOk) {
-            // Whoever uploads the picture reads byteCount() bytes of it.
-            const size_t bytes = texture.byteCount();
-            if (!texture.pixels || bytes == 0 || bytes > packSize ||
-                __asan_region_is_poisoned(texture.pixels.get(), bytes) != nullptr) {
-                std::abort();
-            }
+        // Whoever uploads the picture reads byteCount() bytes of it: a record
+        // has no buffer or one that holds them, never more than the pack.
+        const size_t bytes = texture.byteCount();
+        if (texture.pixels && (bytes == 0 || bytes > packSize || texture.pixels.size() < bytes ||
+                               __asan_region_is_poisoned(texture.pixels.get(), bytes) != nullptr)) {
+            std::abort();
         }
+        // Read in full means all of its pixels, unless it has none.
+        if (status == tev::kPackOk && bytes > 0 && !texture.pixels) std::abort();
     }
     return 0;
 }

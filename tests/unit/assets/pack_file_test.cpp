@@ -57,6 +57,11 @@ class PackFile : public ::testing::Test {
         return readEntry(packPath.c_str(), nameBuffer, texture);
     }
     std::string log() const { return readText(logPath); }
+    // The log so far; the next read starts it afresh.
+    std::string takeLog() {
+        loadLog().firstWrite = 1;
+        return log();
+    }
 
     TempDir dir;
     std::string logPath;
@@ -150,42 +155,104 @@ TEST_F(PackFile, OnlyARegularFileIsOpened) {
     EXPECT_EQ(read(link, "PIC0"), kPackOk);
 }
 
-TEST_F(PackFile, DamagedSizesEndTheReadAtOnce) {
-    // A negative payload size would seek backwards for ever.
+// Rewrites the payload size of the entry whose header starts at `offset`.
+void setPayloadSize(std::vector<uint8_t>& bytes, size_t offset, int32_t size) {
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + kPackNameBytes + i] =
+            static_cast<uint8_t>(static_cast<uint32_t>(size) >> (8 * i));
+}
+
+TEST_F(PackFile, PayloadSizesSkipOtherEntriesAndNeverTheWantedOne) {
+    const size_t first = kPackHeaderBytes;
+    const size_t second = first + kPackEntryHeaderBytes + 4;
+
+    // A negative size would seek backwards for ever: refused.
     auto negative = pack({{"A", {1, 2, 3, 4}}, {"PIC0", picture(1, 1, 4)}});
-    std::memset(negative.data() + kPackHeaderBytes + kPackNameBytes, 0xFF, 4);
+    setPayloadSize(negative, first, -1);
     EXPECT_EQ(read(dir.write("neg.pak", negative), "PIC0"), kPackShort);
+    EXPECT_EQ(takeLog(), "READING::name: PIC0\nREADING::data name: A\nREADING::data size: -1\n");
 
-    // A payload larger than what is left of the file.
-    auto oversized = pack({{"A", {1, 2, 3, 4}}});
-    oversized[kPackHeaderBytes + kPackNameBytes + 2] = 0x10;
-    EXPECT_EQ(read(dir.write("big.pak", oversized), "PIC0"), kPackShort);
+    // One that runs past the end leaves no next entry: the scan ends there.
+    auto past = pack({{"A", {1, 2, 3, 4}}, {"PIC0", picture(1, 1, 4)}});
+    setPayloadSize(past, first, 1 << 20);
+    EXPECT_EQ(read(dir.write("past.pak", past), "PIC0"), kPackNoEntry);
+    EXPECT_EQ(takeLog(),
+              "READING::name: PIC0\nREADING::data name: A\nREADING::data size: 1048576\n"
+              "READING DONE!\n\n");
+    EXPECT_EQ(texture.pixels, nullptr);
 
-    // A picture whose size overflows, or is larger than the file.
-    for (auto sizes : {std::vector<int32_t>{65536, 65536, 4},
-                       {100000, 100000, 4},
-                       {-2, 1, 4},
-                       {2, 1, 0},
-                       {3, 3, 4}}) {
-        std::vector<uint8_t> payload;
-        for (int32_t v : sizes)
-            putLe32(payload, static_cast<uint32_t>(v));
-        payload.resize(payload.size() + 8, 0);
-        Texture fresh;
-        texture = std::move(fresh);
-        EXPECT_EQ(read(dir.write("pic.pak", pack({{"PIC0", payload}})), "PIC0"), kPackShort)
-            << sizes[0] << "x" << sizes[1] << "x" << sizes[2];
-        EXPECT_EQ(texture.pixels, nullptr);
+    // The wanted entry is read by its own sizes whatever its payload size
+    // says: too small, past the end, negative.
+    for (int32_t size : {0, 1 << 20, -5}) {
+        auto bytes = pack({{"A", {1, 2, 3, 4}}, {"PIC0", picture(2, 1, 4, 60)}});
+        setPayloadSize(bytes, second, size);
+        EXPECT_EQ(read(dir.write("want.pak", bytes), "PIC0"), kPackOk) << size;
+        ASSERT_EQ(texture.pixels.size(), 8u);
+        EXPECT_EQ(texture.pixels[7], 67);
+        EXPECT_EQ(takeLog(),
+                  "READING::name: PIC0\nREADING::data name: A\nREADING::data size: 4\n"
+                  "READING::data name: PIC0\nREADING::data size: " +
+                      std::to_string(size) +
+                      "\nREADING::width: 2\nREADING::height: 1\nREADING::depth: 4\n\n");
     }
 }
 
 TEST_F(PackFile, PixelsMayRunIntoTheNextEntryAsLongAsTheFileHoldsThem) {
-    // The reader trusts the picture's own size over the payload size.
     auto payload = picture(1, 1, 4);
     payload.resize(12);  // no pixels in this entry
     const auto path = dir.write("a.pak", pack({{"PIC0", payload}, {"NEXT", {9, 9, 9, 9}}}));
     EXPECT_EQ(read(path, "PIC0"), kPackOk);
     EXPECT_EQ(texture.pixels[0], 'N');
+}
+
+TEST_F(PackFile, ShortPixelsAreReportedAndTheRestIsZero) {
+    auto payload = picture(2, 2, 4, 1);
+    payload.resize(12 + 6);  // 6 of 16 pixel bytes, then the end of the file
+    EXPECT_EQ(read(dir.write("short.pak", pack({{"PIC0", payload}})), "PIC0"), kPackShort);
+    EXPECT_EQ(takeLog(),
+              "READING::name: PIC0\nREADING::data name: PIC0\nREADING::data size: 18\n"
+              "READING::width: 2\nREADING::height: 2\nREADING::depth: 4\n\n");
+    ASSERT_EQ(texture.pixels.size(), 16u);
+    EXPECT_EQ(std::vector<uint8_t>(texture.pixels.get(), texture.pixels.get() + 16),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(PackFile, SizesNoBufferCanHoldLeaveTheRecordWithoutPixels) {
+    // What a pack swapped while the show runs does to a picture read before.
+    const auto good = dir.write("good.pak", pack({{"PIC0", picture(2, 1, 4)}}));
+    for (auto sizes : {std::vector<int32_t>{1024, 1024, 4},  // far more than the file
+                       {65536, 65536, 4},                    // overflows 32 bits
+                       {-2, 1, 4},
+                       {-2, -2, 4}}) {
+        ASSERT_EQ(read(good, "PIC0"), kPackOk);
+        std::vector<uint8_t> payload;
+        for (int32_t v : sizes)
+            putLe32(payload, static_cast<uint32_t>(v));
+        payload.resize(payload.size() + 8, 0);
+        EXPECT_EQ(read(dir.write("bad.pak", pack({{"PIC0", payload}})), "PIC0"), kPackShort)
+            << sizes[0] << "x" << sizes[1] << "x" << sizes[2];
+        EXPECT_EQ(texture.width, sizes[0]);
+        EXPECT_EQ(texture.height, sizes[1]);
+        EXPECT_EQ(texture.channels, sizes[2]);
+        EXPECT_EQ(texture.pixels, nullptr);
+        EXPECT_FALSE(texture.holds(4));
+        EXPECT_NE(takeLog().find("READING::width: " + std::to_string(sizes[0]) + "\n"),
+                  std::string::npos);
+    }
+
+    // An empty picture has no pixel bytes to read: all of them were read.
+    ASSERT_EQ(read(good, "PIC0"), kPackOk);
+    EXPECT_EQ(read(dir.write("empty.pak", pack({{"PIC0", picture(0, 5, 4)}})), "PIC0"), kPackOk);
+    EXPECT_EQ(texture.pixels, nullptr);
+
+    // Sizes cut off by the end of the file read as zero there.
+    auto cut = pack({{"PIC0", picture(2, 1, 4)}});
+    cut.resize(kPackHeaderBytes + kPackEntryHeaderBytes + 4);  // the width only
+    ASSERT_EQ(read(good, "PIC0"), kPackOk);
+    EXPECT_EQ(read(dir.write("cut.pak", cut), "PIC0"), kPackOk);
+    EXPECT_EQ(texture.width, 2);
+    EXPECT_EQ(texture.height, 0);
+    EXPECT_EQ(texture.pixels, nullptr);
 }
 
 TEST_F(PackFile, NameWithoutTerminatorIsReadOnlyToTwentyBytes) {
