@@ -1,13 +1,25 @@
 #pragma once
-// Small numeric helpers shared by the procedural textures. Each one equals
-// the plain C conversion or operation wherever that is defined, and gives a
-// defined result where the plain one would be undefined behaviour.
+// Small numeric helpers shared by the procedural textures and the show.
+// Each one equals the plain C conversion or operation wherever that is
+// defined, and gives a defined result where the plain one would be
+// undefined behaviour.
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
 namespace tev {
+
+// C's sin and cos: double in, double out. A float argument is promoted to
+// double as C promotes it, where std::sin and std::cos would pick their
+// float overloads and give other values. The show's angles, alphas and
+// points are C expressions, rounded to float only where they are stored.
+inline double cSin(double x) {
+    return std::sin(x);
+}
+inline double cCos(double x) {
+    return std::cos(x);
+}
 
 // Truncation toward zero that saturates instead of overflowing; NaN gives 0.
 inline int truncToInt(double value) {

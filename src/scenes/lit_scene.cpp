@@ -7,6 +7,7 @@
 
 #include "assets/gl_stream.h"
 #include "proc/crt_random.h"
+#include "proc/exact_math.h"
 #include "scenes/primitives.h"
 
 namespace tev {
@@ -56,9 +57,9 @@ void drawLitScene(float x, float y, float z, float now, float start, bool depthR
     glDisable(GL_CULL_FACE);
 
     const float a = t * 0.5f;
-    lightPosition[0] = static_cast<float>(std::sin(a) * 40.0);
-    lightPosition[1] = static_cast<float>(std::sin(a) * 30.0 + 10.0);
-    lightPosition[2] = static_cast<float>(std::cos(a) * 42.0);
+    lightPosition[0] = static_cast<float>(cSin(a) * 40.0);
+    lightPosition[1] = static_cast<float>(cSin(a) * 30.0 + 10.0);
+    lightPosition[2] = static_cast<float>(cCos(a) * 42.0);
 
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
@@ -75,14 +76,13 @@ void drawLitScene(float x, float y, float z, float now, float start, bool depthR
 
     glTranslatef(x, y, z);
     const float b = t * 0.01f;
-    const auto tumble = static_cast<float>(std::sin(b) * 360.0);
+    const auto tumble = static_cast<float>(cSin(b) * 360.0);
     glRotatef(tumble, 1.0f, 0.0f, 0.0f);
     glRotatef(tumble, 0.0f, 1.0f, 0.0f);
-    glRotatef(static_cast<float>(std::cos(b) * 360.0), 0.0f, 0.0f, 1.0f);
+    glRotatef(static_cast<float>(cCos(b) * 360.0), 0.0f, 0.0f, 1.0f);
 
-    const Vector3 curl{static_cast<float>(std::sin(t) * 10.0),
-                       static_cast<float>(std::sin(t) * 12.0),
-                       static_cast<float>(std::cos(t) * 10.0)};
+    const Vector3 curl{static_cast<float>(cSin(t) * 10.0), static_cast<float>(cSin(t) * 12.0),
+                       static_cast<float>(cCos(t) * 10.0)};
     const Vector3 armScale{0.9f, 0.9f, 0.9f};
 
     const float alpha = litSceneAlpha(t);

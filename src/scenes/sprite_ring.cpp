@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "assets/gl_stream.h"
+#include "proc/exact_math.h"
 #include "scenes/primitives.h"
 
 namespace tev {
@@ -34,9 +35,9 @@ void SpriteRing::drawSprites(GLuint texture, float phase) {
     // around the circle instead of repeating. Every angle is a whole number.
     float a = 0.0f;
     for (auto& point : ringPoints) {
-        point[0] = static_cast<float>(4.0 * std::cos(a));
-        point[1] = static_cast<float>(4.0 * std::sin(a));
-        point[2] = static_cast<float>(2.25 * std::sin(5.0f * a + phase));
+        point[0] = static_cast<float>(4.0 * cCos(a));
+        point[1] = static_cast<float>(4.0 * cSin(a));
+        point[2] = static_cast<float>(2.25 * cSin(5.0f * a + phase));
         a += 6.0f;
     }
 

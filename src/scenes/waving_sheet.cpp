@@ -6,6 +6,7 @@
 
 #include "assets/gl_stream.h"
 #include "assets/pack_file.h"
+#include "proc/exact_math.h"
 #include "shell/extension_probe.h"
 
 namespace tev {
@@ -39,10 +40,8 @@ void computeSheetCoords(float T) {
             const double phi = 0.931 * a + T + 0.32 * b;
             const double psi = 0.213 * a + T + 1.32 * b;
             float* st = sheetCoords[a * 8 + b];
-            st[0] =
-                static_cast<float>((0.3135 * std::cos(theta) + 0.535 * std::sin(phi)) * k + sAcc);
-            st[1] =
-                static_cast<float>((0.5125 * std::sin(theta) + 0.323 * std::cos(psi)) * k + tAcc);
+            st[0] = static_cast<float>((0.3135 * cCos(theta) + 0.535 * cSin(phi)) * k + sAcc);
+            st[1] = static_cast<float>((0.5125 * cSin(theta) + 0.323 * cCos(psi)) * k + tAcc);
             sAcc += k;
         }
         tAcc += k;

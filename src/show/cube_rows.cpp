@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "assets/gl_stream.h"
+#include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
 #include "show/show.h"
@@ -29,11 +30,9 @@ void drawCubeRows(float t) {
     }
 
     glTranslatef(0.0f, 0.0f, -10.0f);
-    glRotatef(static_cast<float>(360.0 * std::sin(0.125 * t)), 1.0f, 0.0f, 0.0f);
-    if (t > 12.0f)
-        glRotatef(static_cast<float>(360.0 * std::sin(0.1 * (t - 12.0f))), 0.0f, 1.0f, 0.0f);
-    if (t > 40.0f)
-        glRotatef(static_cast<float>(360.0 * std::cos(0.1 * (t - 40.0f))), 0.0f, 0.0f, 1.0f);
+    glRotatef(static_cast<float>(360.0 * cSin(0.125 * t)), 1.0f, 0.0f, 0.0f);
+    if (t > 12.0f) glRotatef(static_cast<float>(360.0 * cSin(0.1 * (t - 12.0f))), 0.0f, 1.0f, 0.0f);
+    if (t > 40.0f) glRotatef(static_cast<float>(360.0 * cCos(0.1 * (t - 40.0f))), 0.0f, 0.0f, 1.0f);
 
     // The alphas stay within 0.075..0.325: only a later cover hides them.
     const bool send = sendsGeometry();
@@ -41,9 +40,9 @@ void drawCubeRows(float t) {
         // p runs -20, -17.875, ..., 18.25: 19 cubes, the test on the sum.
         for (float p = -20.0f; p < 20.0f; p += 2.125f) {
             glPushMatrix();
-            const auto wobble = static_cast<float>(10.0 * std::sin(0.175 * t + p));
-            const auto swingSin = static_cast<float>(6.0 * std::sin(0.5 * t + p));
-            const auto swingCos = static_cast<float>(6.0 * std::cos(0.5 * t + p));
+            const auto wobble = static_cast<float>(10.0 * cSin(0.175 * t + p));
+            const auto swingSin = static_cast<float>(6.0 * cSin(0.5 * t + p));
+            const auto swingCos = static_cast<float>(6.0 * cCos(0.5 * t + p));
             switch (row) {
                 case 1:
                     glTranslatef(p, 0.0f, 0.0f);
@@ -61,7 +60,7 @@ void drawCubeRows(float t) {
                     glTranslatef(swingSin, 0.0f, swingCos);
                     break;
             }
-            glColor4f(0.75f, 0.75f, 0.75f, static_cast<float>(0.2 + 0.125 * std::sin(p + h)));
+            glColor4f(0.75f, 0.75f, 0.75f, static_cast<float>(0.2 + 0.125 * cSin(p + h)));
             // The first cube of the show fixes every cube's size (the list
             // keeps the half-size it was compiled with).
             const float half = 2.0f - std::fabs(p * 0.033333335f);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "assets/gl_stream.h"
+#include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
 #include "show/show.h"
@@ -47,16 +48,16 @@ void forEachGridPoint(Fill fill) {
 void fillLogoWaveGrid(float t, float grid[64][2]) {
     forEachGridPoint([&](int i, int j, float u, float v) {
         const double w = 1.4 * t + j + i;
-        grid[8 * j + i][0] = static_cast<float>(std::sin(w) * 0.2132 * 0.2 + u);
-        grid[8 * j + i][1] = static_cast<float>(std::cos(w) * 0.3232 * 0.4 + v);
+        grid[8 * j + i][0] = static_cast<float>(cSin(w) * 0.2132 * 0.2 + u);
+        grid[8 * j + i][1] = static_cast<float>(cCos(w) * 0.3232 * 0.4 + v);
     });
 }
 
 float logoWaveAlpha(float t) {
     // Negative values draw nothing; before 100 s the logo shows while
     // sin(0.1 t) > -0.2.
-    return t < 100.0f ? static_cast<float>(0.25 * std::sin(0.1 * t) + 0.05)
-                      : static_cast<float>(0.25 * std::cos(0.2 * t) + 0.05);
+    return t < 100.0f ? static_cast<float>(0.25 * cSin(0.1 * t) + 0.05)
+                      : static_cast<float>(0.25 * cCos(0.2 * t) + 0.05);
 }
 
 void drawLogoWave(float t) {
@@ -92,10 +93,9 @@ void drawLogoWave(float t) {
 void fillTextureLayersGrid(float t, float grid[64][2]) {
     forEachGridPoint([&](int i, int j, float u, float v) {
         grid[8 * j + i][0] = static_cast<float>(
-            (0.3132 * std::sin(1.4 * t + i) + 0.5452 * std::cos(1.2 * t + 0.4 * j)) * 0.2 +
-            4.0f * u);
+            (0.3132 * cSin(1.4 * t + i) + 0.5452 * cCos(1.2 * t + 0.4 * j)) * 0.2 + 4.0f * u);
         grid[8 * j + i][1] = static_cast<float>(
-            (0.3132 * std::sin(1.4 * t + j) + 0.532 * std::cos(1.4 * t + i)) * 0.4 + 4.0f * v);
+            (0.3132 * cSin(1.4 * t + j) + 0.532 * cCos(1.4 * t + i)) * 0.4 + 4.0f * v);
     });
 }
 
@@ -118,7 +118,7 @@ void drawTextureLayers(float t) {
         glTranslatef(-0.5f, -0.5f, -0.5f * layer);
         float a;
         if (t < 72.0f) {
-            a = static_cast<float>(0.2 * std::sin(0.1 * t + layer) + 0.1);
+            a = static_cast<float>(0.2 * cSin(0.1 * t + layer) + 0.1);
         } else {
             running -= 0.01f;
             a = running;

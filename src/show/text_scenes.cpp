@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "assets/bitmap_font.h"
+#include "proc/exact_math.h"
 #include "show/blocks.h"
 
 namespace tev {
@@ -53,11 +54,11 @@ void drawFogText(float t) {
     // Each line's transforms build on the lines before it: line i is
     // displaced about i + 1 times as far, at i + 1 times the depth.
     for (int i = 0; i < 4; ++i) {
-        glRotatef(static_cast<float>(-10.0 * std::sin(2.0f * u + 0.25f * i)), 1.0f, 0.0f, 0.0f);
-        glRotatef(static_cast<float>(-10.0 * std::sin(u + 0.25f * i)), 0.0f, 1.0f, 0.0f);
+        glRotatef(static_cast<float>(-10.0 * cSin(2.0f * u + 0.25f * i)), 1.0f, 0.0f, 0.0f);
+        glRotatef(static_cast<float>(-10.0 * cSin(u + 0.25f * i)), 0.0f, 1.0f, 0.0f);
         glTranslatef(30.0f - (0.12f * i + 4.0f * u), -10.0f, -20.0f);
         const float s = static_cast<float>(i / 2) + 0.25f;
-        const auto a = static_cast<float>(0.5 * std::fabs(std::sin(0.5 * t + i)) + 0.05);
+        const auto a = static_cast<float>(0.5 * std::fabs(cSin(0.5 * t + i)) + 0.05);
         bitmapFont().draw(false, 0, 0, fogText, s, s, a);
     }
     glPopMatrix();
@@ -77,7 +78,7 @@ void drawCreditLine(float t) {
     for (int k = 0; k < 8; ++k) {
         glPushMatrix();
         glTranslatef(0.0f, 20.0f, -80.0f);
-        const auto alpha = static_cast<float>(0.25 * std::sin(t + 0.25 * k) + 0.05);
+        const auto alpha = static_cast<float>(0.25 * cSin(t + 0.25 * k) + 0.05);
         bitmapFont().draw(true, 0, -85, creditLine, 0.25f * k + 0.1f, 0.5f * k + 0.1f, alpha);
         glPopMatrix();
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "c_expressions.h"
 #include "gl_test.h"
 #include "proc/crt_random.h"
 #include "scenes/lit_scene.h"
@@ -150,6 +151,23 @@ TEST_F(Scenes, RingPointsAndTheStateTheRingLeaves) {
     EXPECT_NEAR(ringPoints[1][0], 4 * std::cos(6.0), 1e-6);
     EXPECT_NEAR(ringPoints[1][1], 4 * std::sin(6.0), 1e-6);
     EXPECT_NEAR(ringPoints[1][2], 2.25 * std::sin(30.0), 1e-6);
+
+    // Every point as C computes it: sin and cos of the float angle promoted
+    // to double. The float overloads differ from these in many points.
+    for (const float now : {45.0f, 47.3f, 61.75f, 84.9f}) {
+        ring.draw(now, 45.0f, 0);
+        int differs = 0;
+        for (int k = 0; k < 400; ++k) {
+            float expected[3];
+            cExpressionRingPoint(k, now - 45.0f, expected);
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_EQ(ringPoints[k][c], expected[c]) << "point " << k << " at " << now;
+            }
+            const float a = 6.0f * static_cast<float>(k);
+            differs += static_cast<float>(4.0 * std::cos(a)) != expected[0];
+        }
+        EXPECT_GT(differs, 0);
+    }
 
     std::vector<int> drawn;
     for (int sprite = 0; sprite < 100; ++sprite)

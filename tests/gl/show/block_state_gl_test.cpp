@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "c_expressions.h"
 #include "gl_test.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -145,6 +146,14 @@ TEST_F(BlockState, CubeRowsDrawFiftySevenCubesWithTheNoiseUntil109AndAHalf) {
     drawCubeRows(109.5f);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), discTexture.textureName);
+
+    // The last cube's alpha, as C computes it (p = 18.25).
+    for (const float t : {14.0f, 37.7f, 88.125f, 120.5f}) {
+        drawCubeRows(t);
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_EQ(colour[3], cExpressionCubeRowAlpha(t, 18.25f)) << t;
+    }
 }
 
 }  // namespace
