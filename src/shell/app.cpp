@@ -46,11 +46,13 @@ int runProgram() {
     setQuitRequest(requestQuit);
     const FrameHooks hooks{drawFrame, [] { platform::swapBuffers(appWindow.window); }};
 
+    int status = 0;
     while (true) {
         appWindow.fullscreen = flags.fullscreenRequest;
         if (createAppWindow(appWindow) != 1) {
             platform::messageBox("error | couldn't create window", "error", BoxIcon::Warning);
             flags.keepRunning = 0;
+            status = kExitNoWindow;
         } else {
             if (showSetup(&appWindow, &keyTable)) {
                 runMessageLoop(appWindow, hooks);
@@ -63,7 +65,7 @@ int runProgram() {
         if (flags.keepRunning == 0) break;
     }
     unregisterWindowClass(windowClass);
-    return 0;
+    return status;
 }
 
 }  // namespace tev

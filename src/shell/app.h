@@ -3,9 +3,14 @@
 
 namespace tev {
 
-// 0 for a normal end and after dialog or window failures, -1 when the
-// window class cannot be registered. (A sound system that cannot start ends
-// the process with 1 from inside set-up.)
+// The exit status when no window or GL context could be made, at the start
+// or after F1: a show that never ran is a failure, not a normal end.
+constexpr int kExitNoWindow = 3;
+
+// 0 for a normal end and after the dialog's failures, kExitNoWindow when a
+// window can't be created, -1 when the window class cannot be registered
+// (no display). (A sound system that cannot start ends the process with 1
+// from inside set-up.)
 int runProgram();
 
 }  // namespace tev

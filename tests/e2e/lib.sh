@@ -1,6 +1,7 @@
 # Shared by the end-to-end tests: runs the calling script under its own X
 # server and offers steps that drive the real program with xdotool.
 # Usage in a test: source "$(dirname "$0")/lib.sh" "$@"
+# TEV_E2E_XVFB_ARGS adds arguments to the server's command line.
 
 set -uo pipefail
 BIN_DIR=$(cd "$1" && pwd)
@@ -11,7 +12,8 @@ NO_X_SERVER=97
 if [[ -z "${TEV_E2E_INSIDE_X:-}" ]]; then
     export TEV_E2E_INSIDE_X=1
     for attempt in 1 2 3; do
-        xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" "$@"
+        xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp ${TEV_E2E_XVFB_ARGS:-}" \
+            bash "$0" "$@"
         status=$?
         [[ $status == "$NO_X_SERVER" ]] || exit "$status"
         echo "the X server did not answer (attempt $attempt)" >&2
