@@ -24,6 +24,10 @@ Bytes readAll(const fs::path& path) {
 
 bool allWritten = true;
 
+// The small seeds of each reader, kept for the sequences of reads.
+constexpr size_t kSmallSeed = 4096;
+std::vector<std::vector<uint8_t>> smallPackInputs, smallTgaInputs;
+
 void writeAll(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -122,7 +126,9 @@ Bytes shrunkPack(const Bytes& real, uint32_t side) {
 void packSeeds(const fs::path& dir, const Bytes& real) {
     int n = 0;
     auto seed = [&](const std::string& wanted, const Bytes& pack) {
-        writeAll(dir / ("seed" + std::to_string(n++)), packInput(wanted, pack));
+        const Bytes input = packInput(wanted, pack);
+        writeAll(dir / ("seed" + std::to_string(n++)), input);
+        if (input.size() <= kSmallSeed) smallPackInputs.push_back(input);
     };
     const Bytes small = shrunkPack(real, 8);
     for (const char* name : {"PIC0", "PIC7", "PIC15", "DESTRUCT", "PIC16"})
@@ -222,7 +228,10 @@ Bytes cropTga(const Bytes& real, uint16_t side) {
 
 void tgaSeeds(const fs::path& dir, const fs::path& dataDir) {
     int n = 0;
-    auto seed = [&](const Bytes& bytes) { writeAll(dir / ("seed" + std::to_string(n++)), bytes); };
+    auto seed = [&](const Bytes& bytes) {
+        writeAll(dir / ("seed" + std::to_string(n++)), bytes);
+        if (bytes.size() <= kSmallSeed) smallTgaInputs.push_back(bytes);
+    };
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(dataDir, error)) {
         if (entry.path().extension() != ".tga") continue;
@@ -268,6 +277,44 @@ void musicSeeds(const fs::path& dir, const Bytes& module) {
     }
 }
 
+// ---- sequences of reads into the same records (fuzz_records).
+
+struct Read {
+    bool tga;
+    int record;
+    const Bytes* input;
+};
+
+Bytes sequence(std::initializer_list<Read> reads) {
+    Bytes out;
+    for (const Read& r : reads) {
+        out.push_back(static_cast<uint8_t>((r.tga ? 1 : 0) | r.record << 2));
+        put16(out, static_cast<uint32_t>(r.input->size()));
+        out.insert(out.end(), r.input->begin(), r.input->end());
+    }
+    return out;
+}
+
+// Every small seed after a good read into the same record and before one;
+// the records swap readers too.
+void recordSeeds(const fs::path& dir) {
+    if (smallPackInputs.empty() || smallTgaInputs.empty()) return;
+    int n = 0;
+    auto seed = [&](const Bytes& bytes) { writeAll(dir / ("seed" + std::to_string(n++)), bytes); };
+    const Bytes& goodPack = smallPackInputs.front();  // a picture of the show's own pack
+    const Bytes& goodTga = smallTgaInputs.front();    // one of the show's own sprites
+    for (const Bytes& hostile : smallPackInputs) {
+        seed(sequence({{false, 0, &goodPack}, {false, 0, &hostile}}));
+        seed(sequence({{false, 0, &hostile}, {false, 0, &goodPack}}));
+        seed(sequence({{true, 1, &goodTga}, {false, 1, &hostile}}));
+    }
+    for (const Bytes& hostile : smallTgaInputs) {
+        seed(sequence({{true, 1, &goodTga}, {true, 1, &hostile}}));
+        seed(sequence({{true, 1, &hostile}, {true, 1, &goodTga}}));
+        seed(sequence({{false, 2, &goodPack}, {true, 2, &hostile}, {false, 2, &goodPack}}));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -282,7 +329,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tev-fuzz-seeds: cannot read %s or %s\n", argv[2], argv[4]);
         return 1;
     }
-    for (const char* kind : {"pack", "tga", "music"}) {
+    for (const char* kind : {"pack", "tga", "music", "records"}) {
         std::error_code error;
         fs::remove_all(out / kind, error);
         fs::create_directories(out / kind, error);
@@ -294,5 +341,6 @@ int main(int argc, char** argv) {
     packSeeds(out / "pack", pack);
     tgaSeeds(out / "tga", argv[3]);
     musicSeeds(out / "music", module);
+    recordSeeds(out / "records");
     return allWritten ? 0 : 1;
 }
