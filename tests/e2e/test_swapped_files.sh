@@ -8,6 +8,10 @@
 source "$(dirname "$0")/lib.sh" "$@"
 
 export MESA_DEBUG=1
+# In the sanitizer build: reads and writes past a buffer are what this test
+# is after. The window system's libraries (fontconfig, X) keep memory to the
+# end, which LeakSanitizer would report; leaks are checked offscreen.
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 
 le32() { printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) \
     $(($1 >> 16 & 255)) $(($1 >> 24 & 255)))"; }
