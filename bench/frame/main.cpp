@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -106,76 +107,99 @@ std::string jsonString(const std::string& s) {
     return out + "\"";
 }
 
-int run(tev::bench::Options options) {
-    std::error_code ignored;
-    if (!options.json.empty()) options.json = std::filesystem::absolute(options.json, ignored);
-    options.plot = std::filesystem::absolute(options.plot, ignored);
-    tev::platform::enterDataDirectory();
+// What one run measured.
+struct Measurements {
+    tev::bench::FrameTimes built, literal;
+    bool both = false;      // both modes from the same state, frame by frame
+    int64_t diverged = 0;   // frames after which the two modes' state differed
+    double setupMs = 0.0;   // showSetup alone
+    double createMs = 0.0;  // with the GL context
+    double runMs = 0.0;
+    uint64_t skipped = 0;  // draws the built show left out
 
+    std::map<int, tev::bench::Summary> builtRows() const { return built.perSecond(); }
+    std::map<int, tev::bench::Summary> literalRows() const { return literal.perSecond(); }
+    // Every second of show time either mode has a row for.
+    std::vector<int> seconds() const {
+        std::map<int, bool> all;
+        for (const auto& row : builtRows())
+            all[row.first] = true;
+        for (const auto& row : literalRows())
+            all[row.first] = true;
+        std::vector<int> out;
+        for (const auto& entry : all)
+            out.push_back(entry.first);
+        return out;
+    }
+    double ratio() const {
+        const double literalMedian = literal.overall().median;
+        return both && literalMedian > 0 ? built.overall().median / literalMedian : 0.0;
+    }
+};
+
+// The offline show, timing its set-up step by step.
+std::unique_ptr<tev::OfflineShow> createShow(const tev::bench::Options& options, Measurements& m) {
     std::string why;
     tev::setSetupStepHook(noteSetupStep);
     const auto createStart = Clock::now();
     auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why);
-    const double createMs = millisecondsSince(createStart);
+    m.createMs = millisecondsSince(createStart);
     tev::setSetupStepHook(nullptr);
     if (!show) {
         std::fprintf(stderr, "tev-bench: no offscreen OpenGL: %s\n", why.c_str());
-        return 1;
+        return nullptr;
     }
-    double setupMs = 0.0;
     for (const auto& step : setupSteps)
-        setupMs += step.second;
-    if (options.blocks) tev::setBlockHook(noteBlock);
+        m.setupMs += step.second;
+    return show;
+}
 
-    tev::bench::FrameTimes built, literal;
-    const bool both = options.built && options.literal;
+// Plays the span asked for, timing every frame in the modes asked for.
+void playShow(tev::OfflineShow& show, const tev::bench::Options& options, Measurements& m) {
+    if (options.blocks) tev::setBlockHook(noteBlock);
+    m.both = options.built && options.literal;
     const auto runStart = Clock::now();
-    int64_t diverged = 0;
-    while (!show->ended()) {
-        const double t = show->nextFrameTime();
+    while (!show.ended()) {
+        const double t = show.nextFrameTime();
         if (t >= options.to - 1e-9) break;
         if (t < options.from - 1e-9) {
             tev::literalGlStream = !options.built;
-            show->drawNextFrame();
-            show->present();
+            show.drawNextFrame();
+            show.present();
             continue;
         }
-        if (!both) {
-            (options.built ? built : literal)
-                .add(t, timedFrame(*show, !options.built, options.blocks));
+        if (!m.both) {
+            (options.built ? m.built : m.literal)
+                .add(t, timedFrame(show, !options.built, options.blocks));
             continue;
         }
         // Both modes from the same state, in alternating order; the state
         // after each must agree, or the two were not drawing the same show.
-        const bool literalFirst = show->nextFrame() % 2 == 0;
-        const auto mark = show->mark();
-        const double first = timedFrame(*show, literalFirst, options.blocks);
+        const bool literalFirst = show.nextFrame() % 2 == 0;
+        const auto mark = show.mark();
+        const double first = timedFrame(show, literalFirst, options.blocks);
         const auto after = tev::ShowStateSnapshot::take();
-        show->returnTo(mark);
-        const double second = timedFrame(*show, !literalFirst, options.blocks);
-        if (!(tev::ShowStateSnapshot::take() == after)) ++diverged;
-        literal.add(t, literalFirst ? first : second);
-        built.add(t, literalFirst ? second : first);
+        show.returnTo(mark);
+        const double second = timedFrame(show, !literalFirst, options.blocks);
+        if (!(tev::ShowStateSnapshot::take() == after)) ++m.diverged;
+        m.literal.add(t, literalFirst ? first : second);
+        m.built.add(t, literalFirst ? second : first);
     }
-    const double runMs = millisecondsSince(runStart);
+    m.runMs = millisecondsSince(runStart);
     tev::setBlockHook(nullptr);
     tev::literalGlStream = false;
-    const uint64_t skipped = tev::skippedGeometryCount();
+    m.skipped = tev::skippedGeometryCount();
+}
 
-    // The table.
+void printTable(const tev::bench::Options& options, const Measurements& m) {
     std::printf("tev-bench: %dx%d, %d fps, show time %g to %g s%s\n\n", options.width,
                 options.height, options.fps, options.from, options.to,
                 options.blocks ? ", a glFinish after every block" : "");
     std::printf("frame times in ms per second of show time\n");
     std::printf("%6s | %-26s | %-26s\n", "second", options.built ? "built median  p95  worst" : "",
                 options.literal ? "literal median  p95  worst" : "");
-    const auto builtRows = built.perSecond();
-    const auto literalRows = literal.perSecond();
-    std::map<int, bool> seconds;
-    for (const auto& row : builtRows)
-        seconds[row.first] = true;
-    for (const auto& row : literalRows)
-        seconds[row.first] = true;
+    const auto builtRows = m.builtRows();
+    const auto literalRows = m.literalRows();
     auto cells = [](const std::map<int, tev::bench::Summary>& rows, int second) {
         char buffer[64] = "";
         const auto it = rows.find(second);
@@ -185,55 +209,56 @@ int run(tev::bench::Options options) {
         }
         return std::string(buffer);
     };
-    for (const auto& [second, unused] : seconds) {
+    for (const int second : m.seconds()) {
         std::printf("%6d | %-26s | %-26s\n", second, cells(builtRows, second).c_str(),
                     cells(literalRows, second).c_str());
     }
-    const auto builtAll = built.overall();
-    const auto literalAll = literal.overall();
     std::printf("\nwhole span    frames  median    p95  worst   mean\n");
-    if (!built.empty()) {
-        std::printf("built       %8zu %7.2f %6.2f %6.2f %6.2f\n", builtAll.count, builtAll.median,
-                    builtAll.p95, builtAll.worst, builtAll.mean);
-    }
-    if (!literal.empty()) {
-        std::printf("literal     %8zu %7.2f %6.2f %6.2f %6.2f\n", literalAll.count,
-                    literalAll.median, literalAll.p95, literalAll.worst, literalAll.mean);
-    }
-    const double ratio = both && literalAll.median > 0 ? builtAll.median / literalAll.median : 0.0;
-    if (both) std::printf("median built / literal: %.3f\n", ratio);
+    auto overall = [](const char* name, const tev::bench::FrameTimes& times) {
+        if (times.empty()) return;
+        const auto all = times.overall();
+        std::printf("%-11s %8zu %7.2f %6.2f %6.2f %6.2f\n", name, all.count, all.median, all.p95,
+                    all.worst, all.mean);
+    };
+    overall("built", m.built);
+    overall("literal", m.literal);
+    if (m.both) std::printf("median built / literal: %.3f\n", m.ratio());
     std::printf("draws left out by the built show: %llu\n",
-                static_cast<unsigned long long>(skipped));
-    std::printf("run: %.1f s\n", runMs / 1000.0);
-    if (diverged > 0)
-        std::printf("WARNING: %lld frames left different state\n", (long long)diverged);
+                static_cast<unsigned long long>(m.skipped));
+    std::printf("run: %.1f s\n", m.runMs / 1000.0);
+    if (m.diverged > 0)
+        std::printf("WARNING: %lld frames left different state\n", (long long)m.diverged);
+}
 
-    std::printf("\nset-up (showSetup) %.1f ms; with the GL context %.1f ms\n", setupMs, createMs);
+void printSetup(const Measurements& m) {
+    std::printf("\nset-up (showSetup) %.1f ms; with the GL context %.1f ms\n", m.setupMs,
+                m.createMs);
     for (const auto& [name, ms] : setupSteps)
         std::printf("  %-16s %8.2f ms\n", name.c_str(), ms);
+}
 
-    if (options.blocks) {
-        std::printf("\nper block, ms per frame it ran in (frames)\n");
-        std::map<int, bool> blocks;
-        for (const auto& bt : blockTimes) {
-            for (const auto& entry : bt.total)
-                blocks[entry.first] = true;
-        }
-        for (const auto& [block, unused] : blocks) {
-            std::printf("  %-14s", blockName(block));
-            for (int mode = 0; mode < 2; ++mode) {
-                const auto& bt = blockTimes[mode];
-                const auto it = bt.total.find(block);
-                if (it == bt.total.end()) continue;
-                const int frames = bt.frames.at(block);
-                std::printf("  %s %7.2f (%d)", mode ? "literal" : "built", it->second / frames,
-                            frames);
-            }
-            std::printf("\n");
-        }
+void printBlocks() {
+    std::printf("\nper block, ms per frame it ran in (frames)\n");
+    std::map<int, bool> blocks;
+    for (const auto& bt : blockTimes) {
+        for (const auto& entry : bt.total)
+            blocks[entry.first] = true;
     }
+    for (const auto& [block, unused] : blocks) {
+        std::printf("  %-14s", blockName(block));
+        for (int mode = 0; mode < 2; ++mode) {
+            const auto& bt = blockTimes[mode];
+            const auto it = bt.total.find(block);
+            if (it == bt.total.end()) continue;
+            const int frames = bt.frames.at(block);
+            std::printf("  %s %7.2f (%d)", mode ? "literal" : "built", it->second / frames, frames);
+        }
+        std::printf("\n");
+    }
+}
 
-    // The chart.
+// The per-second medians and 95th percentiles as a PNG chart.
+bool writeChart(const tev::bench::Options& options, const Measurements& m) {
     tev::bench::Chart chart;
     chart.xFrom = std::floor(options.from);
     chart.xTo = std::ceil(options.to);
@@ -246,71 +271,95 @@ int run(tev::bench::Options options) {
         }
         if (!s.x.empty()) chart.series.push_back(std::move(s));
     };
+    const auto builtRows = m.builtRows();
+    const auto literalRows = m.literalRows();
     addSeries(literalRows, "literal p95", {250, 170, 160}, 1, true);
     addSeries(builtRows, "built p95", {150, 190, 240}, 1, true);
     addSeries(literalRows, "literal median", {200, 30, 20}, 3, false);
     addSeries(builtRows, "built median", {20, 70, 200}, 3, false);
-    int status = 0;
+    std::string why;
     if (!tev::bench::writeChart(options.plot, chart, &why)) {
         std::fprintf(stderr, "tev-bench: %s\n", why.c_str());
-        status = 1;
-    } else {
-        std::printf("\nchart: %s\n", options.plot.c_str());
+        return false;
     }
+    std::printf("\nchart: %s\n", options.plot.c_str());
+    return true;
+}
 
+std::string jsonReport(const tev::bench::Options& options, const Measurements& m) {
+    std::string json = "{\n";
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer,
+                  "  \"width\": %d,\n  \"height\": %d,\n  \"fps\": %d,\n  \"from\": %g,\n"
+                  "  \"to\": %g,\n",
+                  options.width, options.height, options.fps, options.from, options.to);
+    json += buffer;
+    if (!m.built.empty()) {
+        std::snprintf(buffer, sizeof buffer, "  \"median_frame_ms_built\": %.3f,\n",
+                      m.built.overall().median);
+        json += buffer;
+    }
+    if (!m.literal.empty()) {
+        std::snprintf(buffer, sizeof buffer, "  \"median_frame_ms_literal\": %.3f,\n",
+                      m.literal.overall().median);
+        json += buffer;
+    }
+    if (m.both) {
+        std::snprintf(buffer, sizeof buffer, "  \"median_ratio_built_literal\": %.4f,\n",
+                      m.ratio());
+        json += buffer;
+    }
+    std::snprintf(buffer, sizeof buffer,
+                  "  \"setup_ms\": %.3f,\n  \"setup_with_context_ms\": %.3f,\n"
+                  "  \"run_s\": %.3f,\n  \"draws_left_out\": %llu,\n  \"diverged_frames\": %lld,\n",
+                  m.setupMs, m.createMs, m.runMs / 1000.0,
+                  static_cast<unsigned long long>(m.skipped), static_cast<long long>(m.diverged));
+    json += buffer;
+    json += "  \"setup_steps_ms\": {";
+    for (size_t i = 0; i < setupSteps.size(); ++i) {
+        std::snprintf(buffer, sizeof buffer, "%s%s: %.3f", i ? ", " : "",
+                      jsonString(setupSteps[i].first).c_str(), setupSteps[i].second);
+        json += buffer;
+    }
+    json += "},\n";
+    if (!m.built.empty()) json += "  \"built\": " + jsonSummary(m.built.overall()) + ",\n";
+    if (!m.literal.empty()) json += "  \"literal\": " + jsonSummary(m.literal.overall()) + ",\n";
+    json += "  \"per_second\": [";
+    const auto builtRows = m.builtRows();
+    const auto literalRows = m.literalRows();
+    bool firstRow = true;
+    for (const int second : m.seconds()) {
+        json += firstRow ? "\n" : ",\n";
+        firstRow = false;
+        json += "    {\"second\": " + std::to_string(second);
+        if (builtRows.count(second)) json += ", \"built\": " + jsonSummary(builtRows.at(second));
+        if (literalRows.count(second)) {
+            json += ", \"literal\": " + jsonSummary(literalRows.at(second));
+        }
+        json += "}";
+    }
+    json += "\n  ]\n}\n";
+    return json;
+}
+
+int run(tev::bench::Options options) {
+    std::error_code ignored;
+    if (!options.json.empty()) options.json = std::filesystem::absolute(options.json, ignored);
+    options.plot = std::filesystem::absolute(options.plot, ignored);
+    tev::platform::enterDataDirectory();
+
+    Measurements m;
+    auto show = createShow(options, m);
+    if (!show) return 1;
+    playShow(*show, options, m);
+
+    printTable(options, m);
+    printSetup(m);
+    if (options.blocks) printBlocks();
+    int status = writeChart(options, m) ? 0 : 1;
     if (!options.json.empty()) {
-        std::string json = "{\n";
-        char buffer[256];
-        std::snprintf(buffer, sizeof buffer,
-                      "  \"width\": %d,\n  \"height\": %d,\n  \"fps\": %d,\n  \"from\": %g,\n"
-                      "  \"to\": %g,\n",
-                      options.width, options.height, options.fps, options.from, options.to);
-        json += buffer;
-        if (!built.empty()) {
-            std::snprintf(buffer, sizeof buffer, "  \"median_frame_ms_built\": %.3f,\n",
-                          builtAll.median);
-            json += buffer;
-        }
-        if (!literal.empty()) {
-            std::snprintf(buffer, sizeof buffer, "  \"median_frame_ms_literal\": %.3f,\n",
-                          literalAll.median);
-            json += buffer;
-        }
-        if (both) {
-            std::snprintf(buffer, sizeof buffer, "  \"median_ratio_built_literal\": %.4f,\n",
-                          ratio);
-            json += buffer;
-        }
-        std::snprintf(
-            buffer, sizeof buffer,
-            "  \"setup_ms\": %.3f,\n  \"setup_with_context_ms\": %.3f,\n"
-            "  \"run_s\": %.3f,\n  \"draws_left_out\": %llu,\n  \"diverged_frames\": %lld,\n",
-            setupMs, createMs, runMs / 1000.0, static_cast<unsigned long long>(skipped),
-            static_cast<long long>(diverged));
-        json += buffer;
-        json += "  \"setup_steps_ms\": {";
-        for (size_t i = 0; i < setupSteps.size(); ++i) {
-            std::snprintf(buffer, sizeof buffer, "%s%s: %.3f", i ? ", " : "",
-                          jsonString(setupSteps[i].first).c_str(), setupSteps[i].second);
-            json += buffer;
-        }
-        json += "},\n";
-        if (!built.empty()) json += "  \"built\": " + jsonSummary(builtAll) + ",\n";
-        if (!literal.empty()) json += "  \"literal\": " + jsonSummary(literalAll) + ",\n";
-        json += "  \"per_second\": [";
-        bool firstRow = true;
-        for (const auto& [second, unused] : seconds) {
-            json += firstRow ? "\n" : ",\n";
-            firstRow = false;
-            json += "    {\"second\": " + std::to_string(second);
-            if (builtRows.count(second))
-                json += ", \"built\": " + jsonSummary(builtRows.at(second));
-            if (literalRows.count(second)) {
-                json += ", \"literal\": " + jsonSummary(literalRows.at(second));
-            }
-            json += "}";
-        }
-        json += "\n  ]\n}\n";
+        const std::string json = jsonReport(options, m);
+        std::string why;
         if (!tev::files::writeFileAtomically(
                 options.json, std::vector<uint8_t>(json.begin(), json.end()), &why)) {
             std::fprintf(stderr, "tev-bench: %s\n", why.c_str());

@@ -26,9 +26,9 @@ void putLe32(std::vector<uint8_t>& out, uint32_t value) {
 const std::string& bigPack() {
     static const std::string path = [] {
         std::vector<uint8_t> bytes = {'P', 'A', 'C', 'K', 1};
-        bytes.resize(tev::kPackHeaderBytes, 0);
+        bytes.resize(tev::pack::kHeaderBytes, 0);
         for (int i = 0; i < kEntries; ++i) {
-            char name[tev::kPackNameBytes] = {};
+            char name[tev::pack::kNameBytes] = {};
             std::snprintf(name, sizeof name, "E%d", i);
             bytes.insert(bytes.end(), name, name + sizeof name);
             putLe32(bytes, 16);
@@ -67,13 +67,13 @@ void BM_PlainScan(benchmark::State& state) {
     const std::string& path = bigPack();
     for (auto _ : state) {
         FILE* file = std::fopen(path.c_str(), "rb");
-        uint8_t header[tev::kPackHeaderBytes];
+        uint8_t header[tev::pack::kHeaderBytes];
         std::fread(header, 1, sizeof header, file);
         bool found = false;
-        uint8_t entry[tev::kPackEntryHeaderBytes];
+        uint8_t entry[tev::pack::kEntryHeaderBytes];
         while (!found && std::fread(entry, 1, sizeof entry, file) == sizeof entry) {
             int32_t size;
-            std::memcpy(&size, entry + tev::kPackNameBytes, 4);
+            std::memcpy(&size, entry + tev::pack::kNameBytes, 4);
             if (std::strncmp(reinterpret_cast<char*>(entry), kLast.c_str(), 20) == 0) {
                 uint8_t pixels[16];
                 found = std::fread(pixels, 1, sizeof pixels, file) == sizeof pixels;

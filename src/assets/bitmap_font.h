@@ -18,7 +18,7 @@ namespace tev {
 class BitmapFont {
   public:
     BitmapFont() = default;
-    virtual ~BitmapFont();
+    ~BitmapFont();
     BitmapFont(const BitmapFont&) = delete;
     BitmapFont& operator=(const BitmapFont&) = delete;
 

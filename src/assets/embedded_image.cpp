@@ -1,16 +1,8 @@
 #include "assets/embedded_image.h"
 
+#include "platform/little_endian.h"
+
 namespace tev {
-namespace {
-uint32_t readLe32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-void writeLe32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-}  // namespace
 
 std::optional<EmbeddedImage> EmbeddedImage::parse(const uint8_t* data, size_t size) {
     if (data == nullptr || size < 12) return std::nullopt;
@@ -33,9 +25,9 @@ std::vector<uint8_t> encodeEmbeddedImage(uint32_t width, uint32_t height, uint32
     std::vector<uint8_t> out;
     const size_t bytes = size_t{width} * height * channels;
     out.reserve(12 + bytes);
-    writeLe32(out, width);
-    writeLe32(out, height);
-    writeLe32(out, channels);
+    putLe32(out, width);
+    putLe32(out, height);
+    putLe32(out, channels);
     out.insert(out.end(), pixels, pixels + bytes);
     return out;
 }

@@ -8,7 +8,7 @@ namespace tev {
 
 class MusicPlayer {
   public:
-    virtual ~MusicPlayer();
+    ~MusicPlayer();
 
     // Opens the sound output. When it cannot be opened, prints
     // "error on init!" on standard output and ends the process at once

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/little_endian.h"
 #include "platform/regular_file.h"
 
 namespace tev {
@@ -19,10 +20,8 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-int32_t readLe32(const uint8_t* p) {
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 |
-                                static_cast<uint32_t>(p[3]) << 24);
+int32_t readSigned32(const uint8_t* p) {
+    return static_cast<int32_t>(readLe32(p));
 }
 
 }  // namespace
@@ -56,7 +55,7 @@ uint8_t readPicture(FILE* file, long long fileBytes, Texture& texture) {
     LoadLog& log = loadLog();
     uint8_t sizes[12] = {};  // size bytes the file lacks read as zero
     std::fread(sizes, 1, sizeof sizes, file);
-    texture.setSize(readLe32(sizes), readLe32(sizes + 4), readLe32(sizes + 8));
+    texture.setSize(readSigned32(sizes), readSigned32(sizes + 4), readSigned32(sizes + 8));
     log.write("READING::width: %d\n", texture.width);
     log.write("READING::height: %d\n", texture.height);
     log.write("READING::depth: %d\n\n", texture.channels);
@@ -87,11 +86,11 @@ uint8_t readEntry(const char* packPath, char* entryName, Texture& texture) {
     File file(entryName ? platform::openRegularFile(packPath) : nullptr);
     if (!file) return kPackCannotOpen;
 
-    uint8_t header[kPackHeaderBytes];
+    uint8_t header[pack::kHeaderBytes];
     uint8_t status = kPackOk;
     if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) {
         status = kPackShort;
-    } else if (std::memcmp(header, "PACK", 4) != 0 || header[4] != 1) {
+    } else if (std::memcmp(header, pack::kMagic, 4) != 0 || header[4] != pack::kVersion) {
         status = kPackBadVersion;
     }
     if (status != kPackOk) {
@@ -100,19 +99,19 @@ uint8_t readEntry(const char* packPath, char* entryName, Texture& texture) {
         return status;
     }
 
-    if (std::strlen(entryName) > kPackLookupNameLength) entryName[kPackLookupNameLength] = '\0';
+    if (std::strlen(entryName) > pack::kMaxNameLength) entryName[pack::kMaxNameLength] = '\0';
     log.write("READING::name: %s\n", entryName);
 
     // Where the scan stands, counted here so that no entry costs a seek to
     // the end of the file and back.
     const long long size = platform::fileSize(file.get());
-    long long position = kPackHeaderBytes;
-    uint8_t entry[kPackEntryHeaderBytes];
+    long long position = pack::kHeaderBytes;
+    uint8_t entry[pack::kEntryHeaderBytes];
     while (std::fread(entry, 1, sizeof entry, file.get()) == sizeof entry) {
-        position += kPackEntryHeaderBytes;
-        char name[kPackNameBytes + 1] = {};  // a name without its NUL stops at 20 bytes
-        std::memcpy(name, entry, kPackNameBytes);
-        const int32_t payloadSize = readLe32(entry + kPackNameBytes);
+        position += pack::kEntryHeaderBytes;
+        char name[pack::kNameBytes + 1] = {};  // a name without its NUL stops at 20 bytes
+        std::memcpy(name, entry, pack::kNameBytes);
+        const int32_t payloadSize = readSigned32(entry + pack::kNameBytes);
         log.write("READING::data name: %s\n", name);
         log.write("READING::data size: %d\n", payloadSize);
         if (std::strcmp(name, entryName) == 0) return readPicture(file.get(), size, texture);

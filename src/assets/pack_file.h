@@ -1,14 +1,11 @@
 #pragma once
-// The resource pack: "PACK", version byte 1, 67 more header bytes, then
-// named entries to the end of the file. Each entry has a 20-byte
-// NUL-terminated name, a signed 32-bit little-endian payload size and the
-// payload; a picture's payload is width, height and depth (32-bit each),
-// then width * height * depth pixel bytes, rows in stored order.
+// Reads pictures from the resource pack (layout in pack_format.h).
 //
 // Every step of a read is reported to the load log.
 
 #include <cstdint>
 
+#include "assets/pack_format.h"
 #include "assets/texture.h"
 
 namespace tev {
@@ -22,12 +19,6 @@ enum PackStatus : uint8_t {
     kPackNoEntry = 7,
 };
 
-constexpr int kPackHeaderBytes = 72;
-constexpr int kPackEntryHeaderBytes = 24;
-constexpr int kPackNameBytes = 20;
-// Longer names are cut to this many characters before the search.
-constexpr int kPackLookupNameLength = 14;
-
 // Fills `texture`'s width, height, channels and pixels from the first entry
 // named `entryName` (its name and GL texture are left alone). `entryName` is
 // cut to 14 characters in place. A payload or picture that claims more than
@@ -40,7 +31,6 @@ uint8_t readEntry(const char* packPath, char* entryName, Texture& texture);
 class LoadLog {
   public:
     LoadLog() = default;
-    virtual ~LoadLog() = default;
 
     // printf-like; returns the result of closing the file (0 on success),
     // or 0 without writing when there is no format or the file can't be opened.

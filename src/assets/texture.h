@@ -54,7 +54,6 @@ class PixelBuffer {
 class Texture {
   public:
     Texture() = default;
-    virtual ~Texture() = default;
     Texture(const Texture&) = delete;
     Texture& operator=(const Texture&) = delete;
     Texture(Texture&&) = default;

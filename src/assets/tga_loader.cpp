@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/little_endian.h"
 #include "platform/regular_file.h"
 
 namespace tev {
@@ -32,31 +33,24 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-uint8_t readU8(FILE* file) {
-    uint8_t byte = 0;
-    if (std::fread(&byte, 1, 1, file) != 1) return 0;
-    return byte;
-}
-
-uint16_t readU16(FILE* file) {
-    const uint8_t low = readU8(file);
-    return static_cast<uint16_t>(low | readU8(file) << 8);
-}
-
+// The 18 header bytes, field by field; bytes past the end of the file read
+// as zero.
 TgaHeader readHeader(FILE* file) {
+    uint8_t b[18] = {};
+    std::fread(b, 1, sizeof b, file);
     TgaHeader h;
-    h.idLength = readU8(file);
-    h.colourMapType = readU8(file);
-    h.imageType = readU8(file);
-    h.firstColourMapEntry = readU16(file);
-    h.colourMapLength = readU16(file);
-    h.colourMapEntrySize = readU8(file);
-    h.xOrigin = readU16(file);
-    h.yOrigin = readU16(file);
-    h.width = static_cast<int16_t>(readU16(file));
-    h.height = static_cast<int16_t>(readU16(file));
-    h.pixelDepth = readU8(file);
-    h.imageDescriptor = readU8(file);
+    h.idLength = b[0];
+    h.colourMapType = b[1];
+    h.imageType = b[2];
+    h.firstColourMapEntry = readLe16(b + 3);
+    h.colourMapLength = readLe16(b + 5);
+    h.colourMapEntrySize = b[7];
+    h.xOrigin = readLe16(b + 8);
+    h.yOrigin = readLe16(b + 10);
+    h.width = static_cast<int16_t>(readLe16(b + 12));
+    h.height = static_cast<int16_t>(readLe16(b + 14));
+    h.pixelDepth = b[16];
+    h.imageDescriptor = b[17];
     return h;
 }
 

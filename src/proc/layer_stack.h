@@ -37,7 +37,6 @@ class LayerStack {
     // Starts with 8 cleared layers (fewer if memory runs out: see count()).
     LayerStack();
     explicit LayerStack(Allocator allocator);
-    virtual ~LayerStack() = default;
     LayerStack(const LayerStack&) = delete;
     LayerStack& operator=(const LayerStack&) = delete;
 

@@ -43,7 +43,6 @@ extern int particleTextureResults[5];
 class ParticleScene {
   public:
     ParticleScene();
-    virtual ~ParticleScene() = default;
 
     // Redraws particle `index` around `emitter`: seven random values.
     void respawnParticle(int index, Vector3 emitter);

@@ -10,7 +10,6 @@ namespace tev {
 class SpriteRing {
   public:
     SpriteRing() = default;
-    virtual ~SpriteRing() = default;
 
     // Sets its own projection and modelview and leaves them for the blocks
     // drawn after it; also sets the next frame's clear colour.

@@ -6,8 +6,8 @@
 
 #include "assets/gl_stream.h"
 #include "assets/pack_file.h"
+#include "platform/extension_probe.h"
 #include "proc/exact_math.h"
-#include "shell/extension_probe.h"
 
 namespace tev {
 

@@ -12,7 +12,6 @@ class WavingSheet {
     // Runs the multitexture probe (its answer is not used), reads
     // "DESTRUCT" from the pack and uploads it, and lays out the grid.
     explicit WavingSheet(const char* packPath);
-    virtual ~WavingSheet() = default;
 
     // Draws one frame at time now - start; leaves its projection, modelview,
     // blending, texturing and the next frame's clear colour set.

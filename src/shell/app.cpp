@@ -11,7 +11,6 @@ namespace tev {
 
 namespace {
 DisplayChoice displayChoice;
-WindowClassInfo windowClass;
 AppWindow appWindow;
 KeyTable keyTable;
 }  // namespace
@@ -24,18 +23,16 @@ int runProgram() {
         return 0;
     }
 
-    windowClass = WindowClassInfo{};
     appWindow = AppWindow{};
     appWindow.keys = &keyTable;
     appWindow.width = displayChoice.width;
     appWindow.height = displayChoice.height;
     appWindow.bitsPerPixel = displayChoice.bitsPerPixel;
     appWindow.fullscreen = displayChoice.fullscreen == 1 ? 1 : 0;
-    appWindow.classInfo = &windowClass;
     appWindow.title = "tev :: intro";
     keyTable = KeyTable{};
 
-    if (registerWindowClass(windowClass) == 0) {
+    if (registerWindowClass() == 0) {
         platform::messageBox("Error Registering Window Class!", "Error", BoxIcon::Warning);
         return -1;
     }
@@ -43,7 +40,7 @@ int runProgram() {
     CycleFlags& flags = cycleFlags();
     flags.fullscreenRequest = appWindow.fullscreen;
     flags.keepRunning = 1;
-    setQuitRequest(requestQuit);
+    setQuitRequest([] { requestQuit(&appWindow); });
     const FrameHooks hooks{drawFrame, [] { platform::swapBuffers(appWindow.window); }};
 
     int status = 0;
@@ -54,7 +51,7 @@ int runProgram() {
             flags.keepRunning = 0;
             status = kExitNoWindow;
         } else {
-            if (showSetup(&appWindow, &keyTable)) {
+            if (showSetup()) {
                 runMessageLoop(appWindow, hooks);
             } else {
                 requestQuit(&appWindow);
@@ -64,7 +61,7 @@ int runProgram() {
         }
         if (flags.keepRunning == 0) break;
     }
-    unregisterWindowClass(windowClass);
+    unregisterWindowClass();
     return status;
 }
 

@@ -6,13 +6,13 @@
 
 namespace tev {
 
-int registerWindowClass(const WindowClassInfo&) {
+int registerWindowClass() {
     if (platform::initWindowSystem()) return 1;
     platform::messageBox("RegisterClassEx Failed!", "Error", platform::BoxIcon::Warning);
     return 0;
 }
 
-void unregisterWindowClass(const WindowClassInfo&) {
+void unregisterWindowClass() {
     platform::quitWindowSystem();
 }
 

@@ -8,7 +8,7 @@
 
 #include "platform/events.h"
 #include "platform/gl_window.h"
-#include "shell/reshape.h"
+#include "show/reshape.h"
 
 namespace tev {
 
@@ -17,15 +17,10 @@ struct KeyTable {
     int32_t down[256] = {};
 };
 
-struct WindowClassInfo {
-    const char* className = "OpenGL";
-};
-
 struct AppWindow {
     KeyTable* keys = nullptr;
     platform::NativeWindow* window = nullptr;
     platform::GlContext glContext = nullptr;
-    WindowClassInfo* classInfo = nullptr;
     const char* title = nullptr;
     int32_t width = 0;  // the size asked for; resizing changes only the viewport
     int32_t height = 0;
@@ -36,8 +31,9 @@ struct AppWindow {
 };
 
 // 1 on success; 0 after its own message box.
-int registerWindowClass(const WindowClassInfo& info);
-void unregisterWindowClass(const WindowClassInfo& info);
+// The window system stands in for the window class: nothing names it here.
+int registerWindowClass();
+void unregisterWindowClass();
 
 // 1 when the display mode was changed.
 int changeDisplayMode(int width, int height, int bitsPerPixel);

@@ -2,7 +2,6 @@
 
 #include "platform/clock.h"
 #include "shell/app_window.h"
-#include "show/show.h"
 
 namespace tev {
 
@@ -30,11 +29,11 @@ void requestModeToggle(AppWindow*) {
     eventQueue().post({platform::EventType::ModeToggle});
 }
 
-void checkKeys(uint32_t) {
-    KeyTable* keys = showKeys;
+void checkKeys(AppWindow& window, uint32_t) {
+    const KeyTable* keys = window.keys;
     if (keys == nullptr) return;
-    if (keys->down[platform::kKeyEscape] == 1) requestQuit(showWindow);
-    if (keys->down[platform::kKeyF1] == 1) requestModeToggle(showWindow);
+    if (keys->down[platform::kKeyEscape] == 1) requestQuit(&window);
+    if (keys->down[platform::kKeyF1] == 1) requestModeToggle(&window);
 }
 
 LoopStep messageLoopStep(AppWindow& window, const FrameHooks& hooks) {
@@ -46,7 +45,7 @@ LoopStep messageLoopStep(AppWindow& window, const FrameHooks& hooks) {
     }
     if (window.active != 0) {
         const auto tick = static_cast<uint32_t>(platform::clock().tickCount());
-        checkKeys(tick - window.lastTick);
+        checkKeys(window, tick - window.lastTick);
         window.lastTick = tick;
         if (hooks.drawFrame) hooks.drawFrame();
         if (hooks.swapBuffers) hooks.swapBuffers();

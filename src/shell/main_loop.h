@@ -28,9 +28,9 @@ void requestQuit(AppWindow* window);
 // Asks the window procedure for the other display mode (a new cycle).
 void requestModeToggle(AppWindow* window);
 
-// Acts on the key table of the show's window once per drawn frame: Escape
-// quits, F1 asks for the other mode. The argument is not used.
-void checkKeys(uint32_t elapsedMilliseconds);
+// Acts on the window's key table once per drawn frame: Escape quits, F1
+// asks for the other mode. The elapsed time is not used.
+void checkKeys(AppWindow& window, uint32_t elapsedMilliseconds);
 
 // What one pass of the message loop did.
 enum class LoopStep { Message, Quit, Frame, Waited };

@@ -13,17 +13,6 @@
 
 namespace tev {
 
-float wobbleGrid[64][2];
-
-namespace {
-// Every value 1.0 at program start.
-const bool wobbleGridFilled = [] {
-    for (auto& pair : wobbleGrid)
-        pair[0] = pair[1] = 1.0f;
-    return true;
-}();
-}  // namespace
-
 namespace {
 
 constexpr float kSeventh = 1.0f / 7.0f;
@@ -72,16 +61,16 @@ void drawLogoWave(float t) {
     glLoadIdentity();
     glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
 
-    fillLogoWaveGrid(t, wobbleGrid);
+    fillLogoWaveGrid(t, kept.wobbleGrid);
     const float a = logoWaveAlpha(t);
     glColor4f(1.0f, 1.0f, 1.0f, a);
     // Row 0 along the top edge. The modelview is whatever the blocks before
     // left: from 100 s on, the picture show's transform moves the mesh out
     // of the orthographic depth range.
     if (sendsGeometry(a)) {
-        texturedGrid(&wobbleGrid[0][0], 8, 8, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f);
+        texturedGrid(&kept.wobbleGrid[0][0], 8, 8, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f);
     } else {
-        skipTexturedGrid(&wobbleGrid[0][0], 8, 8);
+        skipTexturedGrid(&kept.wobbleGrid[0][0], 8, 8);
     }
 
     glPopMatrix();
@@ -104,7 +93,7 @@ void drawTextureLayers(float t) {
     glDepthMask(GL_FALSE);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, discTexture.textureName);
-    fillTextureLayersGrid(t, wobbleGrid);
+    fillTextureLayersGrid(t, kept.wobbleGrid);
 
     // From 72 s a running alpha, 8/7 summed in single precision and lowered
     // by 0.01 before each layer: every value exceeds 1, so all eight layers
@@ -125,9 +114,9 @@ void drawTextureLayers(float t) {
         }
         glColor4f(0.75f, 0.75f, 0.75f, a);
         if (sendsGeometry(a)) {
-            texturedGrid(&wobbleGrid[0][0], 8, 8, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f);
+            texturedGrid(&kept.wobbleGrid[0][0], 8, 8, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f);
         } else {
-            skipTexturedGrid(&wobbleGrid[0][0], 8, 8);
+            skipTexturedGrid(&kept.wobbleGrid[0][0], 8, 8);
         }
         glPopMatrix();
     }

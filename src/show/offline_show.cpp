@@ -1,14 +1,14 @@
 #include "show/offline_show.h"
 
-#include "shell/frame_timer.h"
-#include "shell/reshape.h"
+#include "show/frame_timer.h"
+#include "show/reshape.h"
 #include "show/show.h"
 
 namespace tev {
 
 namespace {
 bool quitRequested = false;
-void noteQuit(AppWindow*) {
+void noteQuit() {
     quitRequested = true;
 }
 }  // namespace
@@ -32,7 +32,7 @@ std::unique_ptr<OfflineShow> OfflineShow::create(int width, int height, int fps,
     setQuitRequest(noteQuit);
     showMusicEnabled = false;
     reshape(width, height);
-    showSetup(nullptr, nullptr);
+    showSetup();
     return show;
 }
 
@@ -63,7 +63,7 @@ void OfflineShow::drawNextFrame() {
 void OfflineShow::restart() {
     showTeardown();
     quitRequested = false;
-    showSetup(nullptr, nullptr);  // the show clock restarts at 0 from here
+    showSetup();  // the show clock restarts at 0 from here
     frame_ = 0;
 }
 

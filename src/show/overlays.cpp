@@ -10,14 +10,11 @@
 #include "assets/gl_stream.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
-#include "shell/frame_timer.h"
 #include "show/blocks.h"
+#include "show/frame_timer.h"
 #include "show/show.h"
 
 namespace tev {
-
-int32_t pictureIndex = 0;
-float pictureTimer = 0.0f;
 
 namespace {
 
@@ -141,7 +138,7 @@ bool whiteFlashCoversView(float t) {
 bool pictureShowCoversView(float t) {
     // Only the noise veil draws before it, under the veil's projection.
     if (!(t > 100.0f) || pictureShowAlpha(t) < 1.0f) return false;
-    if (!pictures[std::clamp(pictureIndex, 0, 15)].opaque()) return false;
+    if (!pictures[std::clamp(kept.pictureIndex, 0, 15)].opaque()) return false;
     const Matrix modelview = translation(0, 0, -1.5) * rotation(4.0 * cSin(t), 0) *
                              rotation(4.0 * cCos(t), 1) * rotation(2.0 * cSin(t), 2);
     return squareCoversView(perspective(60.0, 1.0, 300.0) * modelview, 1.0, 0.0);
@@ -211,18 +208,19 @@ void drawPictureShow(float t) {
 
     flatBlendState(GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, pictures[std::clamp(pictureIndex, 0, 15)].textureName);
+    glBindTexture(GL_TEXTURE_2D, pictures[std::clamp(kept.pictureIndex, 0, 15)].textureName);
     const float a = pictureShowAlpha(t);
     glColor4f(1.0f, 1.0f, 1.0f, a);
     if (sendsGeometry(a)) {
-        const bool opaque = a >= 1.0f && pictures[std::clamp(pictureIndex, 0, 15)].opaque();
+        const bool opaque = a >= 1.0f && pictures[std::clamp(kept.pictureIndex, 0, 15)].opaque();
         sendSquare(opaque, [] { texturedQuad(1.0f, 1.0f, 1.0f, 0.0f); });
     } else {
         skipTexturedQuad(1.0f, 1.0f);
     }
 
     // After the draw: a new index shows from the next frame on.
-    if (t > 105.0f && t < 115.0f) pictureStep(pictureIndex, pictureTimer, frameTimer().delta);
+    if (t > 105.0f && t < 115.0f)
+        pictureStep(kept.pictureIndex, kept.pictureTimer, frameTimer().delta);
 }
 
 void drawBlackFadeIn(float t) {
@@ -240,7 +238,7 @@ void drawBlackFadeIn(float t) {
 }
 
 void drawWhiteFlash(float t) {
-    pictureIndex = 15;  // the picture the flash reveals
+    kept.pictureIndex = 15;  // the picture the flash reveals
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     flatBlendState(GL_ONE_MINUS_SRC_ALPHA);

@@ -17,20 +17,6 @@
 
 namespace tev {
 
-AppWindow* showWindow = nullptr;
-KeyTable* showKeys = nullptr;
-char packPath[64] = {};
-std::unique_ptr<Texture[]> layerTextures;
-Texture logoTexture;
-Texture discTexture;
-Texture pictures[16];
-Texture noiseTexture;
-std::unique_ptr<SpriteRing> spriteRing;
-std::unique_ptr<ParticleScene> particleScene;
-std::unique_ptr<WavingSheet> wavingSheet;
-float showStartSeconds = 0.0f;
-bool showMusicEnabled = true;
-
 namespace {
 
 SetupStepHook setupStepHook = nullptr;
@@ -113,9 +99,7 @@ void setSetupStepHook(SetupStepHook hook) {
     setupStepHook = hook;
 }
 
-bool showSetup(AppWindow* window, KeyTable* keys) {
-    showWindow = window;
-    showKeys = keys;
+bool showSetup() {
     startStep("GL defaults");
     setGlDefaults();
     startStep("font");

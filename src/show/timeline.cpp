@@ -5,13 +5,11 @@
 #include "platform/clock.h"
 #include "proc/crt_random.h"
 #include "scenes/lit_scene.h"
-#include "shell/frame_timer.h"
 #include "show/blocks.h"
+#include "show/frame_timer.h"
 #include "show/show.h"
 
 namespace tev {
-
-float showClock = 0.0f;
 
 namespace {
 QuitRequest quitRequest = nullptr;
@@ -69,8 +67,8 @@ std::bitset<kBlockCount + 1> scheduledBlocks(float t) {
 }
 
 void drawFrame() {
-    showClock = computeShowClock();
-    const float t = showClock;
+    kept.showClock = computeShowClock();
+    const float t = kept.showClock;
     frameTimer().update();
     // The clear colour is the one the previous frame left (the sheet and the
     // ring set a warm grey), so black here only matters for the next clear
@@ -125,7 +123,7 @@ void drawFrame() {
     if (spriteRing) run(kRing, [&] { spriteRing->draw(t, 45.0f, discTexture.textureName); });
     frameCoveredLater = false;
     run(kWhiteFlash, [&] { drawWhiteFlash(t); });
-    if (on[kShowEnd] && quitRequest != nullptr) quitRequest(showWindow);
+    if (on[kShowEnd] && quitRequest != nullptr) quitRequest();
     enterBlock(0);
     glFlush();
 }

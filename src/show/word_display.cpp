@@ -10,14 +10,11 @@
 #include <cstring>
 
 #include "assets/bitmap_font.h"
-#include "shell/frame_timer.h"
 #include "show/blocks.h"
+#include "show/frame_timer.h"
 #include "show/show.h"
 
 namespace tev {
-
-int32_t letterCount = 0;
-float letterTimer = 0.0f;
 
 const WordCue wordCues[8] = {
     {"countdown", 20.0f, 10.0f, -40.0f, -40.0f, 4.0f},
@@ -67,7 +64,7 @@ void drawWord(const char* word, float x, float y, float z, float letterInterval,
     glLoadIdentity();
 
     const auto length = static_cast<int32_t>(std::strlen(word));
-    letterStep(counter, letterTimer, frameTimer().delta, letterInterval, length);
+    letterStep(counter, kept.letterTimer, frameTimer().delta, letterInterval, length);
     const int32_t shown = std::clamp(counter, 0, std::min<int32_t>(length, sizeof buffer - 1));
     std::memcpy(buffer, word, static_cast<size_t>(shown));
 
@@ -81,7 +78,7 @@ void drawWords(float t) {
     // A word's call goes on after its fade, so its letter step still runs.
     for (const WordCue& cue : wordCues) {
         if (t > cue.start) {
-            drawWord(cue.word, cue.x, cue.y, cue.z, 0.125f, letterCount, t, cue.start,
+            drawWord(cue.word, cue.x, cue.y, cue.z, 0.125f, kept.letterCount, t, cue.start,
                      cue.duration);
         }
     }

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "assets/pack_format.h"
+#include "platform/little_endian.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -38,22 +41,11 @@ void writeAll(const fs::path& path, const Bytes& bytes) {
     }
 }
 
-void put16(Bytes& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void put32(Bytes& out, uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-uint32_t get32(const Bytes& in, size_t at) {
-    return uint32_t(in[at]) | uint32_t(in[at + 1]) << 8 | uint32_t(in[at + 2]) << 16 |
-           uint32_t(in[at + 3]) << 24;
-}
-
 // ---- packs: the fuzz input is a name-length byte, the name, then the pack.
 
-constexpr size_t kHeader = 72, kEntryHeader = 24, kName = 20;
+using tev::pack::kEntryHeaderBytes;
+using tev::pack::kHeaderBytes;
+using tev::pack::kNameBytes;
 
 struct Entry {
     std::string name;
@@ -63,14 +55,14 @@ struct Entry {
 
 Bytes packHeader(uint8_t version = 1) {
     Bytes bytes = {'P', 'A', 'C', 'K', version};
-    bytes.resize(kHeader, 0);
+    bytes.resize(kHeaderBytes, 0);
     return bytes;
 }
 
 void addEntry(Bytes& pack, const Entry& e) {
-    char name[kName] = {};
-    std::memcpy(name, e.name.data(), std::min(e.name.size(), kName));
-    pack.insert(pack.end(), name, name + kName);
+    char name[kNameBytes] = {};
+    std::memcpy(name, e.name.data(), std::min(e.name.size(), kNameBytes));
+    pack.insert(pack.end(), name, name + kNameBytes);
     put32(pack,
           static_cast<uint32_t>(e.declaredSize >= 0 ? e.declaredSize : int32_t(e.payload.size())));
     pack.insert(pack.end(), e.payload.begin(), e.payload.end());
@@ -78,9 +70,9 @@ void addEntry(Bytes& pack, const Entry& e) {
 
 Bytes picture(uint32_t w, uint32_t h, uint32_t depth, size_t pixelBytes) {
     Bytes p;
-    put32(p, w);
-    put32(p, h);
-    put32(p, depth);
+    tev::putLe32(p, w);
+    tev::putLe32(p, h);
+    tev::putLe32(p, depth);
     for (size_t i = 0; i < pixelBytes; ++i)
         p.push_back(static_cast<uint8_t>(i * 7 + 1));
     return p;
@@ -96,22 +88,22 @@ Bytes packInput(const std::string& wanted, const Bytes& pack) {
 // The show's pack with every picture cut to its top-left corner of at most
 // side x side pixels, so that a whole pack fits a small input.
 Bytes shrunkPack(const Bytes& real, uint32_t side) {
-    if (real.size() < kHeader) return {};
-    Bytes pack(real.begin(), real.begin() + kHeader);
-    size_t at = kHeader;
-    while (at + kEntryHeader <= real.size()) {
+    if (real.size() < kHeaderBytes) return {};
+    Bytes pack(real.begin(), real.begin() + kHeaderBytes);
+    size_t at = kHeaderBytes;
+    while (at + kEntryHeaderBytes <= real.size()) {
         const std::string name(reinterpret_cast<const char*>(&real[at]),
-                               strnlen(reinterpret_cast<const char*>(&real[at]), kName));
-        const uint32_t size = get32(real, at + kName);
-        const size_t payload = at + kEntryHeader;
+                               strnlen(reinterpret_cast<const char*>(&real[at]), kNameBytes));
+        const uint32_t size = tev::readLe32(&real[at + kNameBytes]);
+        const size_t payload = at + kEntryHeaderBytes;
         if (size < 12 || payload + size > real.size()) break;
-        const uint32_t w = get32(real, payload), h = get32(real, payload + 4);
-        const uint32_t depth = get32(real, payload + 8);
+        const uint32_t w = tev::readLe32(&real[payload]), h = tev::readLe32(&real[payload + 4]);
+        const uint32_t depth = tev::readLe32(&real[payload + 8]);
         const uint32_t cw = std::min(w, side), ch = std::min(h, side);
         Bytes p;
-        put32(p, cw);
-        put32(p, ch);
-        put32(p, depth);
+        tev::putLe32(p, cw);
+        tev::putLe32(p, ch);
+        tev::putLe32(p, depth);
         for (uint32_t y = 0; y < ch; ++y) {
             const size_t row = payload + 12 + size_t(y) * w * depth;
             if (row + size_t(cw) * depth > payload + size) break;
@@ -142,7 +134,7 @@ void packSeeds(const fs::path& dir, const Bytes& real) {
     seed("ABCDEFGHIJKLMNOPQRSTUVWXYZ", p);
     seed("PIC0", packHeader(2));  // wrong version
     Bytes cut = p;
-    cut.resize(kHeader - 1);
+    cut.resize(kHeaderBytes - 1);
     seed("PIC0", cut);  // header cut short
     seed("PIC0", {});   // empty
     cut = p;
@@ -186,13 +178,13 @@ void packSeeds(const fs::path& dir, const Bytes& real) {
 
 Bytes tgaHeader(uint16_t w, uint16_t h, uint8_t depth, uint8_t idLength = 0, uint8_t type = 2) {
     Bytes b = {idLength, 0, type};
-    put16(b, 0);
-    put16(b, 0);
+    tev::putLe16(b, 0);
+    tev::putLe16(b, 0);
     b.push_back(0);
-    put16(b, 0);
-    put16(b, 0);
-    put16(b, w);
-    put16(b, h);
+    tev::putLe16(b, 0);
+    tev::putLe16(b, 0);
+    tev::putLe16(b, w);
+    tev::putLe16(b, h);
     b.push_back(depth);
     b.push_back(0);
     return b;
@@ -289,7 +281,7 @@ Bytes sequence(std::initializer_list<Read> reads) {
     Bytes out;
     for (const Read& r : reads) {
         out.push_back(static_cast<uint8_t>((r.tga ? 1 : 0) | r.record << 2));
-        put16(out, static_cast<uint32_t>(r.input->size()));
+        tev::putLe16(out, static_cast<uint16_t>(r.input->size()));
         out.insert(out.end(), r.input->begin(), r.input->end());
     }
     return out;

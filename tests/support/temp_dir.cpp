@@ -39,14 +39,4 @@ std::string readText(const std::string& path) {
     return {bytes.begin(), bytes.end()};
 }
 
-void putLe16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void putLe32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
 }  // namespace tev::test

@@ -28,8 +28,4 @@ class TempDir {
 std::vector<uint8_t> readFile(const std::string& path);
 std::string readText(const std::string& path);
 
-// Little-endian helpers for building binary files in tests.
-void putLe16(std::vector<uint8_t>& out, uint16_t value);
-void putLe32(std::vector<uint8_t>& out, uint32_t value);
-
 }  // namespace tev::test

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <utility>
+#include "platform/little_endian.h"
 
 namespace compose {
 namespace {
@@ -33,13 +34,11 @@ enum SampleFlag : uint8_t {
 };
 
 void put16(std::vector<uint8_t>& out, size_t at, uint32_t value) {
-    out[at] = uint8_t(value);
-    out[at + 1] = uint8_t(value >> 8);
+    tev::writeLe16(out.data() + at, static_cast<uint16_t>(value));
 }
 
 void put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out[at + i] = uint8_t(value >> (8 * i));
+    tev::writeLe32(out.data() + at, value);
 }
 
 void putText(std::vector<uint8_t>& out, size_t at, const std::string& text, size_t field) {
@@ -49,12 +48,11 @@ void putText(std::vector<uint8_t>& out, size_t at, const std::string& text, size
 }
 
 uint32_t get16(const std::vector<uint8_t>& in, size_t at) {
-    return uint32_t(in[at]) | uint32_t(in[at + 1]) << 8;
+    return tev::readLe16(in.data() + at);
 }
 
 uint32_t get32(const std::vector<uint8_t>& in, size_t at) {
-    return uint32_t(in[at]) | uint32_t(in[at + 1]) << 8 | uint32_t(in[at + 2]) << 16 |
-           uint32_t(in[at + 3]) << 24;
+    return tev::readLe32(in.data() + at);
 }
 
 bool fail(std::string& error, std::string why) {

@@ -9,21 +9,13 @@
 #include <cstring>
 #include <limits>
 #include <set>
+#include "platform/little_endian.h"
 
 namespace tev::pack {
 namespace {
 
 void setError(std::string* error, const std::string& message) {
     if (error) *error = message;
-}
-
-void putLe32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-uint32_t readLe32(const uint8_t* p) {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
 // Names read from a file may hold anything; show them safely.

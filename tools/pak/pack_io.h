@@ -15,15 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "assets/pack_format.h"
+
 namespace tev::pack {
 
-inline constexpr size_t kHeaderBytes = 72;
-inline constexpr size_t kEntryHeaderBytes = 24;
-inline constexpr size_t kNameBytes = 20;
-inline constexpr size_t kPictureHeaderBytes = 12;
-// The show's reader cuts the names it looks for to this length, so a longer
-// stored name could never be found.
-inline constexpr size_t kMaxNameLength = 14;
 // Written into the header's free bytes, after "PACK" and the version.
 inline constexpr char kHeaderTag[] = "tev-intro resource pack";
 

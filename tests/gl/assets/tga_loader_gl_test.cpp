@@ -5,12 +5,12 @@
 #include <unistd.h>
 
 #include "gl_test.h"
+#include "platform/little_endian.h"
 #include "temp_dir.h"
 
 namespace tev {
 namespace {
 
-using test::putLe16;
 using test::TempDir;
 
 std::vector<uint8_t> tga(int16_t w, int16_t h, uint8_t depth, const std::vector<uint8_t>& data,

@@ -130,10 +130,10 @@ TEST_F(BlockState, PictureShowRocksItsQuadAndTheFlashSetsTheLastPicture) {
     drawPictureShow(101.0f);
     const auto m = test::matrix(GL_MODELVIEW_MATRIX);
     EXPECT_NEAR(m[14], -1.5, 1e-6);  // the quad sits 1.5 units in front of the eye
-    const int32_t kept = pictureIndex;
+    const int32_t previous = kept.pictureIndex;
     drawWhiteFlash(110.0f);
-    EXPECT_EQ(pictureIndex, 15);
-    pictureIndex = kept;
+    EXPECT_EQ(kept.pictureIndex, 15);
+    kept.pictureIndex = previous;
 }
 
 TEST_F(BlockState, CubeRowsDrawFiftySevenCubesWithTheNoiseUntil109AndAHalf) {

@@ -86,7 +86,7 @@ TEST(ShowFrames, PlayedFromTheStartWithARestartAt120) {
     const auto magenta = frameAt(104.0);
     EXPECT_GT(greenOverRed(green), 20.0);
     EXPECT_LT(greenOverRed(magenta), -20.0);
-    EXPECT_EQ(pictureIndex, 0);
+    EXPECT_EQ(kept.pictureIndex, 0);
 
     // The white flash covers everything until 111 s.
     for (double t = 109.7; t < 111.0; t += 0.1) {
@@ -95,15 +95,15 @@ TEST(ShowFrames, PlayedFromTheStartWithARestartAt120) {
     }
     const auto late = frameAt(120.0);
     EXPECT_FALSE(stats(late).uniform());
-    EXPECT_EQ(pictureIndex, 15);
+    EXPECT_EQ(kept.pictureIndex, 15);
 
     // F1 at 120 s: set-up runs again and the show restarts at 0, but the
     // kept values carry over, so the picture show opens on the last picture.
     show->restart();
     frameAt(100.0);
-    EXPECT_EQ(pictureIndex, 15);
+    EXPECT_EQ(kept.pictureIndex, 15);
     frameAt(100.1);  // the first frame of the picture show
-    EXPECT_EQ(pictureIndex, 15);
+    EXPECT_EQ(kept.pictureIndex, 15);
     EXPECT_FALSE(show->ended());
     frameAt(130.1);
     EXPECT_TRUE(show->ended());

@@ -6,12 +6,12 @@
 
 #include <cstring>
 
+#include "platform/little_endian.h"
 #include "temp_dir.h"
 
 namespace tev {
 namespace {
 
-using test::putLe32;
 using test::readText;
 using test::TempDir;
 
@@ -32,11 +32,11 @@ std::vector<uint8_t> picture(int32_t w, int32_t h, int32_t depth, uint8_t first 
 
 std::vector<uint8_t> pack(const std::vector<PackEntry>& entries, uint8_t version = 1) {
     std::vector<uint8_t> bytes = {'P', 'A', 'C', 'K', version};
-    bytes.resize(kPackHeaderBytes, 0);
+    bytes.resize(pack::kHeaderBytes, 0);
     for (const auto& e : entries) {
-        char name[kPackNameBytes] = {};
-        std::memcpy(name, e.name.data(), std::min<size_t>(e.name.size(), kPackNameBytes));
-        bytes.insert(bytes.end(), name, name + kPackNameBytes);
+        char name[pack::kNameBytes] = {};
+        std::memcpy(name, e.name.data(), std::min<size_t>(e.name.size(), pack::kNameBytes));
+        bytes.insert(bytes.end(), name, name + pack::kNameBytes);
         putLe32(bytes, static_cast<uint32_t>(e.payload.size()));
         bytes.insert(bytes.end(), e.payload.begin(), e.payload.end());
     }
@@ -158,13 +158,13 @@ TEST_F(PackFile, OnlyARegularFileIsOpened) {
 // Rewrites the payload size of the entry whose header starts at `offset`.
 void setPayloadSize(std::vector<uint8_t>& bytes, size_t offset, int32_t size) {
     for (int i = 0; i < 4; ++i)
-        bytes[offset + kPackNameBytes + i] =
+        bytes[offset + pack::kNameBytes + i] =
             static_cast<uint8_t>(static_cast<uint32_t>(size) >> (8 * i));
 }
 
 TEST_F(PackFile, PayloadSizesSkipOtherEntriesAndNeverTheWantedOne) {
-    const size_t first = kPackHeaderBytes;
-    const size_t second = first + kPackEntryHeaderBytes + 4;
+    const size_t first = pack::kHeaderBytes;
+    const size_t second = first + pack::kEntryHeaderBytes + 4;
 
     // A negative size would seek backwards for ever: refused.
     auto negative = pack({{"A", {1, 2, 3, 4}}, {"PIC0", picture(1, 1, 4)}});
@@ -247,7 +247,7 @@ TEST_F(PackFile, SizesNoBufferCanHoldLeaveTheRecordWithoutPixels) {
 
     // Sizes cut off by the end of the file read as zero there.
     auto cut = pack({{"PIC0", picture(2, 1, 4)}});
-    cut.resize(kPackHeaderBytes + kPackEntryHeaderBytes + 4);  // the width only
+    cut.resize(pack::kHeaderBytes + pack::kEntryHeaderBytes + 4);  // the width only
     ASSERT_EQ(read(good, "PIC0"), kPackOk);
     EXPECT_EQ(read(dir.write("cut.pak", cut), "PIC0"), kPackOk);
     EXPECT_EQ(texture.width, 2);
@@ -257,7 +257,7 @@ TEST_F(PackFile, SizesNoBufferCanHoldLeaveTheRecordWithoutPixels) {
 
 TEST_F(PackFile, NameWithoutTerminatorIsReadOnlyToTwentyBytes) {
     auto bytes = pack({{"PIC0", picture(1, 1, 4)}});
-    std::memset(bytes.data() + kPackHeaderBytes, 'Z', kPackNameBytes);
+    std::memset(bytes.data() + pack::kHeaderBytes, 'Z', pack::kNameBytes);
     EXPECT_EQ(read(dir.write("a.pak", bytes), "PIC0"), kPackNoEntry);
     EXPECT_NE(log().find("READING::data name: ZZZZZZZZZZZZZZZZZZZZ\n"), std::string::npos);
 }

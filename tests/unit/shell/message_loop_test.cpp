@@ -7,7 +7,6 @@
 
 #include "shell/app_window.h"
 #include "shell/main_loop.h"
-#include "show/show.h"
 
 namespace tev {
 namespace {
@@ -23,16 +22,10 @@ class MessageLoop : public ::testing::Test {
         cycleFlags() = CycleFlags{};
         window.keys = &keys;
         window.active = 1;
-        showWindow = &window;
-        showKeys = &keys;
         hooks.drawFrame = [this] { ++frames; };
         hooks.swapBuffers = [this] { ++swaps; };
     }
-    void TearDown() override {
-        showWindow = nullptr;
-        showKeys = nullptr;
-        eventQueue().clear();
-    }
+    void TearDown() override { eventQueue().clear(); }
 
     LoopStep step() { return messageLoopStep(window, hooks); }
     // Runs the loop until it takes the quit message; false if it never does.

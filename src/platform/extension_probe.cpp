@@ -1,4 +1,4 @@
-#include "shell/extension_probe.h"
+#include "platform/extension_probe.h"
 
 #include <cstring>
 

@@ -10,13 +10,13 @@
 #include <filesystem>
 
 #include "assets/pack_file.h"
+#include "platform/little_endian.h"
 #include "temp_dir.h"
 
 namespace tev {
 namespace {
 
 using pack::Entry;
-using test::putLe32;
 using test::TempDir;
 
 std::vector<uint8_t> pixels(size_t count, uint8_t first) {

@@ -30,6 +30,8 @@ class FrameTimer {
     uint32_t lastSample = 0;
     int32_t stallCount = 0;
 
+    bool operator==(const FrameTimer&) const = default;
+
   private:
     void advance(uint32_t sample, uint32_t ticks);
     platform::Clock* clock_;

@@ -4,37 +4,9 @@
 
 #include "assets/embedded_image.h"
 #include "assets/texture.h"
-#include "proc/crt_random.h"
 
 namespace tev {
 namespace {
-
-TEST(CrtRandom, ClassicSequenceFromSeedOne) {
-    srand(1);
-    const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-    for (int value : expected)
-        EXPECT_EQ(rand(), value);
-}
-
-TEST(CrtRandom, SeedRestartsTheSequenceAndDrawsAreCounted) {
-    srand(12345);
-    const int first = rand();
-    const uint64_t before = randDrawCount();
-    rand();
-    rand();
-    EXPECT_EQ(randDrawCount(), before + 2);
-    srand(12345);
-    EXPECT_EQ(rand(), first);
-}
-
-TEST(CrtRandom, StaysWithinFifteenBitsAcrossTheWrap) {
-    srand(0xFFFFFFFFu);
-    for (int i = 0; i < 100000; ++i) {
-        const int r = rand();
-        ASSERT_GE(r, 0);
-        ASSERT_LE(r, kRandMax);
-    }
-}
 
 TEST(ImageSizes, RejectNonPositiveAndOverflowingProducts) {
     EXPECT_EQ(imageByteCount(2, 1, 4), 8u);

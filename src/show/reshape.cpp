@@ -1,4 +1,4 @@
-#include "shell/reshape.h"
+#include "show/reshape.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
