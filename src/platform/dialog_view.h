@@ -1,7 +1,8 @@
 #pragma once
 // A small modal dialog laid out from a template in dialog units, as dialog
-// resources are: the view converts units to pixels for an 8-point UI font,
-// shows the controls and reports clicks. What a click means is decided by
+// resources are: the view converts units to pixels for an 8-point UI font
+// at the screen's density (see dialogDpi), shows the controls and reports
+// clicks. What a click means is decided by
 // the caller's procedure, which reads and writes a DialogState.
 
 #include <functional>
