@@ -1,7 +1,8 @@
 #pragma once
 // A small modal dialog laid out from a template in dialog units, as dialog
-// resources are: the view converts units to pixels for an 8-point UI font,
-// shows the controls and reports clicks. What a click means is decided by
+// resources are: the view converts units to pixels for an 8-point UI font
+// at the screen's density (see dialogDpi), shows the controls and reports
+// clicks. What a click means is decided by
 // the caller's procedure, which reads and writes a DialogState.
 
 #include <functional>
@@ -61,6 +62,25 @@ class DialogState {
 };
 
 using DialogProc = std::function<void(DialogState&, DialogEvent, int controlId)>;
+
+// What the X server says about the density of the screen the dialog opens
+// on.
+struct ScreenDensity {
+    std::string dpiResource;  // the Xft.dpi resource as written; empty when unset
+    double serverDpi = 0;     // from the screen's size in millimetres; 0 when unknown
+    int screenHeight = 0;     // pixels
+};
+
+// Dots per inch to draw the dialog at: 96, the density templates are made
+// for, unless the screen is denser (never less, so text never shrinks).
+// The desktop's Xft.dpi is its own choice and wins; without it, a server
+// density well above the made-up ones (Xorg reports 96, Xvfb 100 when told
+// nothing) counts, and so does a screen at least twice the height of a
+// full-HD one, which is a dense screen whatever the server says.
+double dialogDpi(const ScreenDensity& screen);
+
+// The pixel size of a font of `points` at `dpi`.
+int fontPixels(int points, double dpi);
 
 // Pixels for dialog units, given the font's average character width and
 // height (the dialog's base units).

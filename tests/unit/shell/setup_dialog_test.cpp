@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace tev {
 namespace {
 
@@ -116,6 +118,45 @@ TEST(SetupDialog, TemplateMatchesTheDialogResource) {
     // 8 points at 96 dpi with base units 6 x 13: 227 x 103 units is 341 x 167 pixels.
     EXPECT_EQ(platform::dialogUnitsToPixelsX(227, 6), 341);
     EXPECT_EQ(platform::dialogUnitsToPixelsY(103, 13), 167);
+}
+
+TEST(SetupDialog, DrawnAt96DpiUnlessTheScreenIsDenser) {
+    using platform::dialogDpi;
+    using platform::ScreenDensity;
+    // What servers report when told nothing of the monitor (Xorg 96, Xvfb
+    // 100, some 90): the template's own density.
+    EXPECT_EQ(dialogDpi(ScreenDensity{}), 96);
+    EXPECT_EQ(dialogDpi({"", 96, 1080}), 96);
+    EXPECT_EQ(dialogDpi({"", 100, 768}), 96);
+    EXPECT_EQ(dialogDpi({"", 90, 1200}), 96);
+    // A server that knows the monitor, and screens twice full-HD height or more.
+    EXPECT_EQ(dialogDpi({"", 144, 1080}), 144);
+    EXPECT_EQ(dialogDpi({"", 96, 2159}), 96);
+    EXPECT_EQ(dialogDpi({"", 96, 2160}), 192);
+    EXPECT_EQ(dialogDpi({"", 163, 2160}), 192);
+    EXPECT_EQ(dialogDpi({"", 240, 2160}), 240);
+    EXPECT_EQ(dialogDpi({"", 96, 4320}), 384);
+    // The desktop's Xft.dpi wins either way, but never makes text smaller.
+    EXPECT_EQ(dialogDpi({"192", 96, 1080}), 192);
+    EXPECT_EQ(dialogDpi({"144.5 ", 100, 768}), 144.5);
+    EXPECT_EQ(dialogDpi({"96", 96, 2160}), 96);
+    EXPECT_EQ(dialogDpi({"72", 240, 2160}), 96);
+    // Nonsense is ignored or bounded.
+    for (const char* junk : {"abc", "192x", "-192", "0", "nan", "inf", " "}) {
+        EXPECT_EQ(dialogDpi({junk, 96, 1080}), 96) << junk;
+    }
+    EXPECT_EQ(dialogDpi({"1e9", 96, 1080}), 480);
+    EXPECT_EQ(dialogDpi({"", 25400, 1080}), 480);  // a screen said to be 1 mm high
+    EXPECT_EQ(dialogDpi({"", std::nan(""), 1080}), 96);
+    EXPECT_EQ(dialogDpi({"", 96, -2160}), 96);
+}
+
+TEST(SetupDialog, EightPointTextInPixels) {
+    EXPECT_EQ(platform::fontPixels(8, 96), 11);
+    EXPECT_EQ(platform::fontPixels(8, 100), 11);  // Xvfb's figure keeps the 96-dpi look
+    EXPECT_EQ(platform::fontPixels(8, 144), 16);
+    EXPECT_EQ(platform::fontPixels(8, 192), 21);
+    EXPECT_EQ(platform::fontPixels(8, 480), 53);
 }
 
 }  // namespace
