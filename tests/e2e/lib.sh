@@ -89,23 +89,89 @@ click_dialog_control() {
 click_start() { click_dialog_control 131 57 39 11; }
 click_quit() { click_dialog_control 176 57 41 11; }
 
+# Runs COMMAND... every 0.1 s until it succeeds. Fails when SECONDS pass
+# first, or as soon as the show, if one was started, has ended without the
+# command succeeding.
+wait_until() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        if [[ -n "$SHOW_PID" ]] && ! kill -0 "$SHOW_PID" 2>/dev/null; then
+            "$@" && return 0
+            fail "the program ended while waiting for $what"
+        fi
+        ((SECONDS < deadline)) || fail "waited ${seconds}s for $what in vain"
+        sleep 0.1
+    done
+}
+
+# Sets SHOW_WINDOW to the show's visible window if there is one other than
+# the given id.
+SHOW_WINDOW=""
+find_show_window() {
+    local id
+    for id in $(xdotool search --onlyvisible --classname '^tev-intro$' 2>/dev/null); do
+        if [[ "$id" != "$1" ]]; then
+            SHOW_WINDOW=$id
+            return 0
+        fi
+    done
+    return 1
+}
+
 # Prints the id of the show's visible window once there is one other than
 # the given id.
 wait_for_show_window() {
-    local previous=${1:-none}
-    local i
-    for i in $(seq 1 200); do
-        local id
-        for id in $(xdotool search --onlyvisible --classname '^tev-intro$' 2>/dev/null); do
-            if [[ "$id" != "$previous" ]]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.1
-    done
-    fail "no show window appeared"
+    wait_until 60 "a show window" find_show_window "${1:-none}"
+    echo "$SHOW_WINDOW"
 }
+
+# Sets SHOW_WINDOW to the show's window other than the given id once that
+# window is mapped and the show has drawn frames in it.
+wait_for_drawn_window() {
+    wait_until 60 "a show window" find_show_window "${1:-none}"
+    wait_for_frame "$SHOW_WINDOW"
+}
+
+window_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+window_gone() { ! window_viewable "$1"; }
+
+# A digest of the pixels window ID shows and their largest channel value
+# (0 to 1); nothing once the window is gone.
+window_picture() { import -silent -window "$1" -format '%# %[fx:maxima]' info: 2>/dev/null; }
+
+# Waits until window ID is mapped and shows a picture other than the one it
+# showed then, and not all black. A new window is black, and so is the
+# show's first frame, at t = 0 under the black fade-in; every later frame
+# lets some of the scene through.
+FIRST_PICTURE=""
+wait_for_frame() {
+    wait_until 60 "window $1 mapped" window_viewable "$1"
+    FIRST_PICTURE=$(window_picture "$1" | cut -d' ' -f1)
+    wait_until 60 "a frame drawn in window $1" frame_drawn "$1"
+}
+frame_drawn() {
+    local signature maximum
+    read -r signature maximum <<<"$(window_picture "$1")"
+    [[ -n "$maximum" && "$maximum" != 0 && "$signature" != "$FIRST_PICTURE" ]]
+}
+
+# Saves what window ID shows as a PNG file.
+screenshot() { import -silent -window "$1" "$2" 2>/dev/null; }
+
+# The share (0 to 1) of the pixels of an image, within WxH+X+Y, for which
+# the ImageMagick -fx expression is true.
+pixel_share() { convert "$1" -crop "$2" +repage -fx "($3) ? 1 : 0" -format '%[fx:mean]' info:; }
+
+# Waits until an SDL disk-audio file holds SECONDS (whole) of sound after
+# its first FROM bytes: the music plays.
+wait_for_audio() {
+    local file=$1 seconds=$2 from=${3:-0}
+    wait_until 60 "${seconds}s of sound in $file" \
+        file_size_reached "$file" $((from + seconds * 44100 * 4))
+}
+file_size_reached() { (($(stat -c %s "$1" 2>/dev/null || echo 0) >= $2)); }
 
 # "WIDTHxHEIGHT+X+Y" of a window's client area.
 window_geometry() {
@@ -115,15 +181,28 @@ window_geometry() {
 
 window_name() { xprop -id "$1" WM_NAME | sed -e 's/^[^"]*"//' -e 's/"$//'; }
 
-# Holds KEY down for a moment with the pointer over the window, so that
-# frames are drawn while it is down.
+# Holds KEY down with the pointer over window ID until the window is gone,
+# pressing it anew every 3 s. The show reads keys only in a drawn frame, and
+# a frame can take long on a busy machine.
+HELD_KEY=""
+HELD_SINCE=0
 hold_key() {
     local id=$1 key=$2
     eval "$(xdotool getwindowgeometry --shell "$id")"
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+    HELD_KEY=$key
+    HELD_SINCE=$SECONDS
     xdotool keydown "$key"
-    sleep 0.25
+    wait_until 60 "the program to react to $key" key_acted_on "$id"
     xdotool keyup "$key"
+}
+key_acted_on() {
+    window_gone "$1" && return 0
+    if ((SECONDS - HELD_SINCE >= 3)); then
+        xdotool keyup "$HELD_KEY" keydown "$HELD_KEY"
+        HELD_SINCE=$SECONDS
+    fi
+    return 1
 }
 
 expect_eq() {

@@ -46,7 +46,8 @@ case_tgas_not_files() {
 }
 case_tgas_unreadable() {
     if [[ $(id -u) == 0 ]]; then
-        echo "  (as root, files are read whatever their mode: this shows only that the mode does no harm)"
+        echo "  (as root, files are read whatever their mode:" \
+            "this shows only that the mode does no harm)"
     fi
     chmod 000 "$1"/data/*.tga
 }
@@ -95,9 +96,8 @@ for entry in "${cases[@]}"; do
     SHOW_PID=$!
     wait_for_dialog
     click_start
-    window=$(wait_for_show_window)
-    sleep 2
-    hold_key "$window" Escape
+    wait_for_drawn_window
+    hold_key "$SHOW_WINDOW" Escape
     wait_exit 30
     expect_eq "$EXIT_STATUS" 0 "$name: exit status"
     ! gl_errors "$SHOW_ERR" || fail "$name: GL errors"

@@ -6,20 +6,20 @@ source "$(dirname "$0")/lib.sh" "$@"
 start_show
 wait_for_dialog
 click_start
-first=$(wait_for_show_window)
+wait_for_drawn_window
+first=$SHOW_WINDOW
 expect_eq "$(window_geometry "$first" | cut -d+ -f1)" "640x480" "first window"
 expect_eq "$(window_mode "$first")" windowed "first window's mode"
-sleep 1
 hold_key "$first" F1
-second=$(wait_for_show_window "$first")
+wait_for_drawn_window "$first"
+second=$SHOW_WINDOW
 expect_eq "$(window_mode "$second")" fullscreen "after F1"
 expect_eq "$(window_geometry "$second")" "640x480+0+0" "fullscreen window"
-sleep 1
 hold_key "$second" F1
-third=$(wait_for_show_window "$second")
+wait_for_drawn_window "$second"
+third=$SHOW_WINDOW
 expect_eq "$(window_mode "$third")" windowed "after F1 again"
 expect_eq "$(window_geometry "$third" | cut -d+ -f1)" "640x480" "windowed again"
-sleep 1
 hold_key "$third" Escape
 wait_exit 20
 expect_eq "$EXIT_STATUS" 0 "exit status"

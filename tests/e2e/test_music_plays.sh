@@ -7,9 +7,10 @@ export SDL_DISKAUDIOFILE="$WORK/audio.raw"
 SDL_AUDIODRIVER=disk start_show
 wait_for_dialog
 click_start
-window=$(wait_for_show_window)
-sleep 5
-hold_key "$window" Escape
+wait_for_drawn_window
+# More than the 3 s compared below, and the silence before the song starts.
+wait_for_audio "$SDL_DISKAUDIOFILE" 4
+hold_key "$SHOW_WINDOW" Escape
 wait_exit 20
 expect_eq "$EXIT_STATUS" 0 "exit status"
 "$TEST_DIR/tev-test-compare-music" "$BIN_DIR/../embedded/music.it" "$SDL_DISKAUDIOFILE" 3 ||

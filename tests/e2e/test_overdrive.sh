@@ -8,10 +8,10 @@ wait_for_dialog
 click_dialog_control 128 33 92 10   # the override box
 eval "$(xdotool getwindowgeometry --shell "$DIALOG")"
 xdotool mousemove $((X + 5)) $((Y + 5)) key Return
-window=$(wait_for_show_window)
+wait_for_drawn_window
+window=$SHOW_WINDOW
 expect_eq "$(window_mode "$window")" fullscreen "mode"
 expect_eq "$(window_geometry "$window")" "800x600+0+0" "geometry"
-sleep 1
 hold_key "$window" Escape
 wait_exit 20
 expect_eq "$EXIT_STATUS" 0 "exit status"

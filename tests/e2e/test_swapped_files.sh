@@ -60,13 +60,11 @@ cp -r "$BIN_DIR/DATA.PAK" "$BIN_DIR/data" "$run/"
 start_show "$run"
 wait_for_dialog
 click_start
-window=$(wait_for_show_window)
-sleep 2
+wait_for_drawn_window
 
 damaged_pack | swap_in "$run/DATA.PAK"
-hold_key "$window" F1
-window=$(wait_for_show_window "$window")
-sleep 2
+hold_key "$SHOW_WINDOW" F1
+wait_for_drawn_window "$SHOW_WINDOW"
 
 cp "$BIN_DIR/DATA.PAK" "$run/DATA.PAK"
 tga 64 64 16 100 | swap_in "$run/data/leaf.tga"
@@ -74,11 +72,10 @@ tga 64 64 40 20480 | swap_in "$run/data/block.tga"
 tga 64 64 0 10 | swap_in "$run/data/flare.tga"
 tga 32767 32767 32 64 | swap_in "$run/data/tex.tga"
 tga 300 300 40 8 | swap_in "$run/data/n.tga"
-hold_key "$window" F1
-window=$(wait_for_show_window "$window")
-sleep 2
+hold_key "$SHOW_WINDOW" F1
+wait_for_drawn_window "$SHOW_WINDOW"
 
-hold_key "$window" Escape
+hold_key "$SHOW_WINDOW" Escape
 wait_exit 30
 expect_eq "$EXIT_STATUS" 0 "exit status"
 if grep -E 'Sanitizer|runtime error|Mesa: User error|GL_INVALID' "$SHOW_ERR"; then

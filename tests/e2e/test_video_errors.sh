@@ -51,10 +51,16 @@ rmdir "$WORK/folder.mp4"
 # ffmpeg refuses the format: no file, no temporary left.
 expect_status 1 "ffmpeg failed" --video "$WORK/v.notaformat" --size 32x24 --to 1
 
-# Interrupted half way: no file, no temporary left.
+# Interrupted half way, once encoded frames reach the file: no file,
+# no temporary left.
 ./tev-capture --video "$V" --size 32x24 >"$WORK/out" 2>&1 &
 pid=$!
-sleep 2
+deadline=$((SECONDS + 60))
+until [[ -n "$(find "$WORK" -name '.v-*.mp4' -size +1k)" ]]; do
+    kill -0 $pid 2>/dev/null || fail "the capture ended before the interrupt: $(cat "$WORK/out")"
+    ((SECONDS < deadline)) || fail "no encoded frames in the file after 60 s"
+    sleep 0.1
+done
 kill -INT $pid
 wait $pid
 status=$?

@@ -8,7 +8,7 @@ export SDL_DISKAUDIOFILE="$WORK/audio.raw"
 SDL_AUDIODRIVER=disk start_show
 wait_for_dialog
 click_start
-wait_for_show_window >/dev/null
+wait_for_drawn_window
 wait_exit 200
 expect_eq "$EXIT_STATUS" 0 "exit status at the end of the show"
 seconds=$(( $(stat -c %s "$SDL_DISKAUDIOFILE") / (44100 * 4) ))

@@ -179,20 +179,42 @@ TEST(LayerStack, ColourConversions) {
         EXPECT_EQ(v, grey);
     }
 
+    // Greys: no saturation, whatever the hue.
     EXPECT_EQ(LayerStack::hsvToRgb(-1, 0, 200), rgb(200, 200, 200));
-    EXPECT_EQ(LayerStack::hsvToRgb(360, 1, 255), rgb(255, 0, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(250, 0, 77), rgb(77, 77, 77));
+    EXPECT_EQ(LayerStack::hsvToRgb(-1, 0, 0), 0u);
+    // The pure hues, one in each sixth of the turn, and one between two.
     EXPECT_EQ(LayerStack::hsvToRgb(0, 1, 255), rgb(255, 0, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(60, 1, 255), rgb(255, 255, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(120, 1, 255), rgb(0, 255, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(180, 1, 255), rgb(0, 255, 255));
     EXPECT_EQ(LayerStack::hsvToRgb(240, 1, 255), rgb(0, 0, 255));
-    EXPECT_EQ(LayerStack::hsvToRgb(0, 0, 300), rgb(255, 255, 255));
+    EXPECT_EQ(LayerStack::hsvToRgb(300, 1, 255), rgb(255, 0, 255));
+    EXPECT_EQ(LayerStack::hsvToRgb(30, 1, 255), rgb(255, 127, 0));  // 127.5 truncated
+    EXPECT_EQ(LayerStack::hsvToRgb(200, 0.5, 100), rgb(50, 83, 100));
+    // Hues outside one turn come back into it.
+    EXPECT_EQ(LayerStack::hsvToRgb(360, 1, 255), rgb(255, 0, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(-120, 1, 255), rgb(0, 0, 255));
+    EXPECT_EQ(LayerStack::hsvToRgb(2 * 360 + 120, 1, 255), rgb(0, 255, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(3.6e15 + 240, 1, 255), rgb(0, 0, 255));
+    EXPECT_EQ(LayerStack::hsvToRgb(-3.6e15 - 120, 1, 255), rgb(0, 0, 255));
     // The hue whose sixth rounds up to 6 is red, like hue 0.
     EXPECT_EQ(LayerStack::hsvToRgb(std::nextafter(360.0, 0.0), 1, 255), rgb(255, 0, 0));
-    // A negative component is limited to 0 instead of borrowing from the
-    // next channel (and setting alpha).
+    // Components beyond 0..255 are limited to it, each on its own: none
+    // borrows from the next channel or sets alpha.
+    EXPECT_EQ(LayerStack::hsvToRgb(0, 0, 300), rgb(255, 255, 255));
+    EXPECT_EQ(LayerStack::hsvToRgb(0, 0.5, 300), rgb(255, 150, 150));
     EXPECT_EQ(LayerStack::hsvToRgb(120, 0.5, -10), 0u);
-    // Unbounded hues and non-numbers end and stay within the colour bytes.
-    EXPECT_LE(LayerStack::hsvToRgb(1e300, 1, 255), 0xffffffu);
-    EXPECT_LE(LayerStack::hsvToRgb(INFINITY, 1, 255), 0xffffffu);
-    EXPECT_LE(LayerStack::hsvToRgb(std::nan(""), 1, std::nan("")), 0xffffffu);
+    EXPECT_EQ(LayerStack::hsvToRgb(0, 2, 100), rgb(100, 0, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(0, -1, 100), rgb(100, 200, 200));
+    // An endless or missing hue falls in the first sixth with its fraction
+    // lost: red gets the value, green (which needs the fraction) 0. A missing
+    // value gives black, an endless one white.
+    EXPECT_EQ(LayerStack::hsvToRgb(INFINITY, 1, 255), rgb(255, 0, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(-INFINITY, 1, 255), rgb(255, 0, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(std::nan(""), 1, 255), rgb(255, 0, 0));
+    EXPECT_EQ(LayerStack::hsvToRgb(std::nan(""), 1, std::nan("")), 0u);
+    EXPECT_EQ(LayerStack::hsvToRgb(90, 0.5, INFINITY), rgb(255, 255, 255));
 }
 
 TEST(LayerStack, AdjustHsvIdentityKeepsColoursAndClearsAlpha) {
