@@ -134,12 +134,16 @@ wait_for_drawn_window() {
     wait_for_frame "$SHOW_WINDOW"
 }
 
-window_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+# X queries inside the waits are bounded too: a wait must end even when a
+# query cannot.
+window_viewable() { timeout 10 xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 window_gone() { ! window_viewable "$1"; }
 
 # A digest of the pixels window ID shows and their largest channel value
 # (0 to 1); nothing once the window is gone.
-window_picture() { import -silent -window "$1" -format '%# %[fx:maxima]' info: 2>/dev/null; }
+window_picture() {
+    timeout 20 import -silent -window "$1" -format '%# %[fx:maxima]' info: 2>/dev/null
+}
 
 # Waits until window ID is mapped and shows a picture other than the one it
 # showed then, and not all black. A new window is black, and so is the
@@ -158,7 +162,7 @@ frame_drawn() {
 }
 
 # Saves what window ID shows as a PNG file.
-screenshot() { import -silent -window "$1" "$2" 2>/dev/null; }
+screenshot() { timeout 20 import -silent -window "$1" "$2" 2>/dev/null; }
 
 # The share (0 to 1) of the pixels of an image, within WxH+X+Y, for which
 # the ImageMagick -fx expression is true.
