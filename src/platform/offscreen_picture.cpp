@@ -26,6 +26,7 @@ struct FramebufferCalls {
     PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
     PFNGLGETRENDERBUFFERPARAMETERIVPROC getRenderbufferParameteriv = nullptr;
     PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+    PFNGLCLIPCONTROLPROC clipControl = nullptr;
 };
 FramebufferCalls gl;
 
@@ -43,6 +44,17 @@ bool contextHasFramebuffers() {
     if (version != nullptr && std::sscanf(version, "%d", &major) == 1 && major >= 3) return true;
     const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     return extensions != nullptr && std::strstr(extensions, "GL_ARB_framebuffer_object") != nullptr;
+}
+
+bool contextHasClipControl() {
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0, minor = 0;
+    if (version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+        (major > 4 || (major == 4 && minor >= 5))) {
+        return true;
+    }
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return extensions != nullptr && std::strstr(extensions, "GL_ARB_clip_control") != nullptr;
 }
 
 bool loadFramebufferCalls() {
@@ -114,11 +126,22 @@ std::unique_ptr<OffscreenPicture> OffscreenPicture::create(int width, int height
     if (gl.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         return fail("the offscreen framebuffer is incomplete");  // the destructor cleans up
     }
+    // Mesa rasterises a window's framebuffer with y pointing down and a
+    // framebuffer object with y pointing up, and the pixels on the edges of
+    // polygons fall differently. With the clip origin at the upper left
+    // the picture is drawn exactly as a window would be, stored top row
+    // first; present() turns it upright. (The clip origin leaves facing,
+    // the viewport and the depth range as they are.)
+    if (contextHasClipControl() && load(gl.clipControl, "glClipControl")) {
+        gl.clipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        picture->topRowFirst_ = true;
+    }
     return picture;
 }
 
 OffscreenPicture::~OffscreenPicture() {
     if (gl.bindFramebuffer == nullptr) return;
+    if (topRowFirst_) gl.clipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
     gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
     gl.deleteFramebuffers(1, &framebuffer_);
     gl.deleteRenderbuffers(1, &colour_);
@@ -161,8 +184,9 @@ void OffscreenPicture::present(int drawableWidth, int drawableHeight) {
     }
     // At the same size a linear filter samples pixel centres: every pixel
     // comes through as it is.
-    gl.blitFramebuffer(0, 0, width_, height_, to.x, to.y, to.x + to.width, to.y + to.height,
-                       GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    const int top = to.y + to.height, bottom = to.y;
+    gl.blitFramebuffer(0, 0, width_, height_, to.x, topRowFirst_ ? top : bottom, to.x + to.width,
+                       topRowFirst_ ? bottom : top, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     bind();
 
     glColorMask(writeMask[0], writeMask[1], writeMask[2], writeMask[3]);
@@ -170,7 +194,8 @@ void OffscreenPicture::present(int drawableWidth, int drawableHeight) {
 }
 
 void OffscreenPicture::readPixels(std::vector<uint8_t>& rgb, bool topRowFirst) const {
-    readRgbPixels(width_, height_, rgb, topRowFirst, rows_);
+    // Rows come as stored; readRgbPixels turns them over when asked to.
+    readRgbPixels(width_, height_, rgb, topRowFirst != topRowFirst_, rows_);
 }
 
 void OffscreenPicture::readDrawable(int drawableWidth, int drawableHeight,

@@ -67,6 +67,7 @@ class OffscreenPicture {
     unsigned framebuffer_ = 0;
     unsigned colour_ = 0;
     unsigned depth_ = 0;
+    bool topRowFirst_ = false;  // drawn with the clip origin at the upper left
     int width_ = 0;
     int height_ = 0;
     mutable std::vector<uint8_t> rows_;
