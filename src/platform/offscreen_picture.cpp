@@ -166,22 +166,37 @@ void OffscreenPicture::colourBits(int bits[3]) const {
 
 void OffscreenPicture::present(int drawableWidth, int drawableHeight) {
     const Placement to = placePicture(width_, height_, drawableWidth, drawableHeight);
-    // The clear and the blit obey the scissor test and the colour mask:
-    // both off for this, and the show's own settings back afterwards.
+    // The clears and the blit obey the scissor test and the colour mask:
+    // both are set for this, and the show's own settings put back after.
     GLfloat clearColour[4];
     GLboolean writeMask[4];
+    GLint scissorBox[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
     glGetBooleanv(GL_COLOR_WRITEMASK, writeMask);
+    glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
     const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    if (scissor) glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
     gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // Only the bars are cleared: a clear of the whole display would cost
+    // as much again as a third of the blit.
     if (to.width != drawableWidth || to.height != drawableHeight) {
+        glEnable(GL_SCISSOR_TEST);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
+        if (to.width != drawableWidth) {  // left and right
+            glScissor(0, 0, to.x, drawableHeight);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glScissor(to.x + to.width, 0, drawableWidth - to.x - to.width, drawableHeight);
+            glClear(GL_COLOR_BUFFER_BIT);
+        } else {  // above and below
+            glScissor(0, 0, drawableWidth, to.y);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glScissor(0, to.y + to.height, drawableWidth, drawableHeight - to.y - to.height);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
         glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
     }
+    glDisable(GL_SCISSOR_TEST);
     // At the same size a linear filter samples pixel centres: every pixel
     // comes through as it is.
     const int top = to.y + to.height, bottom = to.y;
@@ -190,6 +205,7 @@ void OffscreenPicture::present(int drawableWidth, int drawableHeight) {
     bind();
 
     glColorMask(writeMask[0], writeMask[1], writeMask[2], writeMask[3]);
+    glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
     if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
