@@ -78,18 +78,19 @@ std::optional<ScreenConfig> readScreen(Display* display) {
     return config;
 }
 
-int modeWidth(XRRScreenResources* resources, RRMode mode) {
+// Whether a CRTC as it is now lies within a screen of this size.
+bool fitsScreen(XRRScreenResources* resources, const CrtcConfig& crtc, int width, int height) {
+    if (crtc.mode == None) return true;
     for (int i = 0; i < resources->nmode; ++i) {
-        if (resources->modes[i].id == mode) return static_cast<int>(resources->modes[i].width);
+        const XRRModeInfo& mode = resources->modes[i];
+        if (mode.id == crtc.mode) {
+            const bool turned = (crtc.rotation & (RR_Rotate_90 | RR_Rotate_270)) != 0;
+            const int across = static_cast<int>(turned ? mode.height : mode.width);
+            const int down = static_cast<int>(turned ? mode.width : mode.height);
+            return crtc.x + across <= width && crtc.y + down <= height;
+        }
     }
-    return 0;
-}
-
-int modeHeight(XRRScreenResources* resources, RRMode mode) {
-    for (int i = 0; i < resources->nmode; ++i) {
-        if (resources->modes[i].id == mode) return static_cast<int>(resources->modes[i].height);
-    }
-    return 0;
+    return false;
 }
 
 // Puts `saved` back where the display differs from it, in the order xrandr
@@ -109,10 +110,7 @@ void restoreScreen(Display* display, const ScreenConfig& saved) {
         const CrtcConfig now = readCrtc(display, resources, want.crtc);
         if (now == want) continue;
         changed.push_back(&want);
-        const bool fits =
-            now.mode == 0 || (now.x + modeWidth(resources, now.mode) <= saved.width &&
-                              now.y + modeHeight(resources, now.mode) <= saved.height);
-        if (!fits) {
+        if (!fitsScreen(resources, now, saved.width, saved.height)) {
             XRRSetCrtcConfig(display, resources, want.crtc, CurrentTime, 0, 0, None, RR_Rotate_0,
                              nullptr, 0);
         }
