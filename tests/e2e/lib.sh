@@ -64,6 +64,10 @@ run_under_xorg() {
 }
 stop_xorg() {
     local status=$? pid tries
+    if [[ $status != 0 && -f "$XORG_DIR/xorg.log" ]]; then
+        echo "--- the end of Xorg's log"
+        grep -E '\((EE|WW)\)' "$XORG_DIR/xorg.log" | tail -n 10
+    fi
     for pid in $WM_PID $XORG_PID; do
         kill "$pid" 2>/dev/null || continue
         for ((tries = 0; tries < 100; tries++)); do
@@ -318,7 +322,11 @@ display_mode() {
     output=$(xrandr 2>/dev/null | awk '/ connected/ {
         for (i = 3; i <= NF; i++) if (split($i, part, "+") == 3) { print part[1]; exit } }')
     screen=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ { print $2; exit }')
-    if [[ "$output" == "$screen" ]]; then echo "$output"; else echo "output $output, screen $screen"; fi
+    if [[ "$output" == "$screen" ]]; then
+        echo "$output"
+    else
+        echo "output $output, screen $screen"
+    fi
 }
 display_mode_is() { [[ "$(display_mode)" == "$1" ]]; }
 
