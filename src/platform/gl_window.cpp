@@ -2,9 +2,15 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/gl_context_serial.h"
+#include "platform/mode_guardian.h"
+#include "platform/offscreen_picture.h"
+#include "platform/termination_signals.h"
 
 namespace tev::platform {
 
@@ -12,9 +18,19 @@ struct NativeWindow {
     SDL_Window* sdl = nullptr;
     uint32_t id = 0;
     bool fullscreen = false;
+    bool modeChanged = false;  // fullscreen through a change of the display mode
+    // Fullscreen at the desktop's mode: the show draws into `picture`, of
+    // the size asked for, made once the context is current.
+    bool scaled = false;
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    int bitsPerPixel = 32;
+    std::unique_ptr<OffscreenPicture> picture;
 };
 
 namespace {
+
+constexpr const char* kWindowData = "tev-window";
 
 struct ContextRecord {
     SDL_GLContext sdl = nullptr;
@@ -23,10 +39,16 @@ struct ContextRecord {
 
 std::optional<SDL_DisplayMode> pendingMode;
 
-// The shell's size event for the window's current state and drawable size.
+// The shell's size event for the window's current state and the size the
+// show draws at.
 Event sizeEvent(SDL_Window* window, uint32_t kind) {
     Event event{EventType::Size, kind, 0, 0};
-    SDL_GL_GetDrawableSize(window, &event.width, &event.height);
+    auto* native = static_cast<NativeWindow*>(SDL_GetWindowData(window, kWindowData));
+    if (native != nullptr) {
+        drawableSize(native, &event.width, &event.height);
+    } else {
+        SDL_GL_GetDrawableSize(window, &event.width, &event.height);
+    }
     return event;
 }
 
@@ -76,6 +98,8 @@ void translate(const SDL_Event& e, uint32_t windowId, EventQueue& queue) {
 bool initWindowSystem() {
     // Closing the window is the window's own event; SDL need not also quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // SIGINT and SIGTERM are the program's own (termination_signals.h).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     // Without a display SDL falls back to drivers that show nothing; a show
     // nobody can see is a failure, unless such a driver was asked for.
@@ -103,8 +127,14 @@ bool changeDisplayMode(int width, int height, int) {
     want.w = width;
     want.h = height;
     SDL_DisplayMode closest{};
-    if (SDL_GetClosestDisplayMode(0, &want, &closest) == nullptr) return false;
-    if (closest.w != width || closest.h != height) return false;
+    if (SDL_GetClosestDisplayMode(0, &want, &closest) == nullptr || closest.w != width ||
+        closest.h != height) {
+        std::fprintf(stderr,
+                     "tev-intro: the display has no %dx%d mode; fullscreen at the desktop's "
+                     "mode instead\n",
+                     width, height);
+        return false;
+    }
     pendingMode = closest;
     return true;
 }
@@ -131,26 +161,44 @@ NativeWindow* createWindow(const WindowRequest& request) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 
-    // Fullscreen is a mode change to exactly the requested size. When the
-    // display has no such mode, the window keeps the fullscreen styles (no
-    // frame, on top, at the origin) at the requested size.
+    // Fullscreen covers the display at the desktop's own mode, and the
+    // picture, drawn at the requested size, is scaled onto it. Only a mode
+    // remembered by changeDisplayMode makes it a change of the display's
+    // mode to exactly the requested size.
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    const bool modeChange = request.fullscreen && pendingMode.has_value();
     if (!request.fullscreen) {
         flags |= SDL_WINDOW_RESIZABLE;
-    } else if (pendingMode) {
+    } else if (modeChange) {
         flags |= SDL_WINDOW_FULLSCREEN;
+        guardModeChange();  // the desktop's configuration noted before it changes
     } else {
-        flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP;
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     }
     SDL_Window* sdl = SDL_CreateWindow(request.title, 0, 0, request.width, request.height, flags);
-    if (sdl == nullptr) return nullptr;
-    if (request.fullscreen && pendingMode) SDL_SetWindowDisplayMode(sdl, &*pendingMode);
-    return new NativeWindow{sdl, SDL_GetWindowID(sdl), request.fullscreen};
+    if (sdl == nullptr) {
+        if (modeChange) modeRestored();
+        return nullptr;
+    }
+    if (modeChange) SDL_SetWindowDisplayMode(sdl, &*pendingMode);
+    auto* window = new NativeWindow;
+    window->sdl = sdl;
+    window->id = SDL_GetWindowID(sdl);
+    window->fullscreen = request.fullscreen;
+    window->modeChanged = modeChange;
+    window->scaled = request.fullscreen && !modeChange;
+    window->pictureWidth = request.width;
+    window->pictureHeight = request.height;
+    window->bitsPerPixel = request.bitsPerPixel;
+    SDL_SetWindowData(sdl, kWindowData, window);
+    return window;
 }
 
 void destroyWindow(NativeWindow* window) {
     if (window == nullptr) return;
+    // Hiding a fullscreen window puts the desktop's mode back.
     SDL_DestroyWindow(window->sdl);
+    if (window->modeChanged) modeRestored();
     delete window;
 }
 
@@ -169,10 +217,22 @@ bool makeCurrent(NativeWindow* window, GlContext context) {
     auto* record = static_cast<ContextRecord*>(context);
     if (SDL_GL_MakeCurrent(window->sdl, record->sdl) != 0) return false;
     setCurrentGlContextSerial(record->serial);
+    if (window->scaled && !window->picture) {
+        std::string why;
+        window->picture = OffscreenPicture::create(window->pictureWidth, window->pictureHeight,
+                                                   window->bitsPerPixel, &why);
+        if (!window->picture) {
+            // Not worth ending the show for: it fills the display, stretched.
+            std::fprintf(stderr, "tev-intro: %s; the picture is stretched to the display\n",
+                         why.c_str());
+            window->scaled = false;
+        }
+    }
     return true;
 }
 
 void releaseCurrent(NativeWindow* window) {
+    window->picture.reset();  // its framebuffer belongs to the current context
     SDL_GL_MakeCurrent(window->sdl, nullptr);
     setCurrentGlContextSerial(0);
 }
@@ -189,10 +249,20 @@ void requestVsync() {
 }
 
 void swapBuffers(NativeWindow* window) {
+    if (window->picture) {
+        int width = 0, height = 0;
+        SDL_GL_GetDrawableSize(window->sdl, &width, &height);
+        window->picture->present(width, height);
+    }
     SDL_GL_SwapWindow(window->sdl);
 }
 
 void drawableSize(NativeWindow* window, int* width, int* height) {
+    if (window->scaled) {
+        *width = window->pictureWidth;
+        *height = window->pictureHeight;
+        return;
+    }
     SDL_GL_GetDrawableSize(window->sdl, width, height);
 }
 
@@ -203,7 +273,11 @@ bool isFullscreen(NativeWindow* window) {
 void connectEvents(EventQueue& queue, NativeWindow* window) {
     const uint32_t id = window->id;
     queue.setSource([id](EventQueue& q, bool block) {
-        if (block) SDL_WaitEvent(nullptr);
+        // A caught SIGINT, SIGTERM or SIGHUP closes the window, so a wait
+        // looks for one now and then.
+        while (block && !terminationPending() && SDL_WaitEventTimeout(nullptr, 100) == 0) {
+        }
+        if (takeTermination()) q.post({EventType::Close});
         SDL_Event e;
         while (SDL_PollEvent(&e) == 1)
             translate(e, id, q);

@@ -17,13 +17,19 @@ using GlContext = void*;  // opaque
 bool initWindowSystem();
 void quitWindowSystem();
 
+// Fullscreen windows cover the display at the desktop's own mode, and the
+// show's picture, drawn offscreen at the size asked for, is scaled onto it
+// with its shape kept (offscreen_picture.h); the display's mode never
+// changes. Only on request:
+//
 // Looks for a display mode of exactly this size and remembers it for the
-// next fullscreen window; the mode itself changes when that window is shown.
-// False when the display has no such mode: that window then keeps the
-// fullscreen styles (no frame, on top, at the origin) at its own size.
+// next fullscreen window; the mode itself changes when that window is shown,
+// and goes back to the desktop's when it is destroyed. The mode guardian
+// (mode_guardian.h), when started, puts it back on every other way out.
+// False, with a warning, when the display has no such mode: that window
+// covers the display at the desktop's mode instead.
 bool changeDisplayMode(int width, int height, int bitsPerPixel);
-// Forgets the remembered mode; the window system restores the desktop mode
-// when the fullscreen window goes.
+// Forgets the remembered mode.
 void restoreDisplayMode();
 
 void showCursor(bool visible);
@@ -38,6 +44,8 @@ struct WindowRequest {
 
 // A hidden window whose visual has the colour bits asked for, double
 // buffering and 16 depth bits. Null on failure.
+// A fullscreen window draws offscreen at the size asked for once its
+// context is current, unless it changed the display's mode.
 NativeWindow* createWindow(const WindowRequest& request);
 void destroyWindow(NativeWindow* window);
 void showWindow(NativeWindow* window);
@@ -50,11 +58,16 @@ void deleteGlContext(GlContext context);
 
 // Asks for vsync (adaptive first, then plain); a refusal is not an error.
 void requestVsync();
+// Shows the frame drawn; a picture drawn offscreen is scaled onto the
+// window first.
 void swapBuffers(NativeWindow* window);
+// The size the show draws at: the offscreen picture's, or the window's
+// drawable size.
 void drawableSize(NativeWindow* window, int* width, int* height);
 bool isFullscreen(NativeWindow* window);
 
-// Makes the window system's events for this window flow into `queue`.
+// Makes the window system's events for this window flow into `queue`; a
+// caught termination signal arrives as a close request.
 void connectEvents(EventQueue& queue, NativeWindow* window);
 
 // Virtual-key code for an SDL key code; kNoKeyCode and above when there is none.

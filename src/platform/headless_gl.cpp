@@ -4,10 +4,10 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/gl_context_serial.h"
+#include "platform/offscreen_picture.h"
 
 namespace tev::platform {
 namespace {
@@ -119,20 +119,8 @@ std::vector<uint8_t> HeadlessGl::readPixels() const {
 }
 
 void HeadlessGl::readPixels(std::vector<uint8_t>& rgb, bool topRowFirst) const {
-    const size_t stride = static_cast<size_t>(width_) * 3;
-    rgb.resize(stride * static_cast<size_t>(height_));
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    if (!topRowFirst) {
-        glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-        return;
-    }
-    rows_.resize(rgb.size());
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, rows_.data());
-    for (int y = 0; y < height_; ++y) {
-        const uint8_t* from = rows_.data() + static_cast<size_t>(height_ - 1 - y) * stride;
-        std::copy(from, from + stride, rgb.data() + static_cast<size_t>(y) * stride);
-    }
+    readRgbPixels(width_, height_, rgb, topRowFirst, rows_);
 }
 
 }  // namespace tev::platform

@@ -2,6 +2,7 @@
 
 #include "platform/gl_window.h"
 #include "platform/message_box.h"
+#include "platform/termination_signals.h"
 #include "shell/app_window.h"
 #include "shell/main_loop.h"
 #include "shell/setup_dialog.h"
@@ -15,12 +16,16 @@ AppWindow appWindow;
 KeyTable keyTable;
 }  // namespace
 
-int runProgram() {
+int runProgram(const CommandLine& line) {
     using platform::BoxIcon;
-    const int dialogResult = runSetupDialog(displayChoice);
-    if (dialogResult == 0) {
-        platform::messageBox("Cannot create dialog box", "ERROR!", BoxIcon::Error);
-        return 0;
+    if (line.skipsDialog()) {
+        displayChoice = choiceFromCommandLine(line);
+    } else {
+        const int dialogResult = runSetupDialog(displayChoice);
+        if (dialogResult == 0) {
+            platform::messageBox("Cannot create dialog box", "ERROR!", BoxIcon::Error);
+            return 0;
+        }
     }
 
     appWindow = AppWindow{};
@@ -29,6 +34,7 @@ int runProgram() {
     appWindow.height = displayChoice.height;
     appWindow.bitsPerPixel = displayChoice.bitsPerPixel;
     appWindow.fullscreen = displayChoice.fullscreen == 1 ? 1 : 0;
+    appWindow.modeSwitch = line.modeSwitch ? 1 : 0;
     appWindow.title = "tev :: intro";
     keyTable = KeyTable{};
 
@@ -36,6 +42,8 @@ int runProgram() {
         platform::messageBox("Error Registering Window Class!", "Error", BoxIcon::Warning);
         return -1;
     }
+    // From here on SIGINT, SIGTERM and SIGHUP close the window.
+    platform::catchTerminationSignals();
 
     CycleFlags& flags = cycleFlags();
     flags.fullscreenRequest = appWindow.fullscreen;
@@ -62,6 +70,7 @@ int runProgram() {
         if (flags.keepRunning == 0) break;
     }
     unregisterWindowClass();
+    if (const int signal = platform::caughtTerminationSignal(); signal != 0) return 128 + signal;
     return status;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The program's life from the setup dialog to its exit code.
 
+#include "shell/command_line.h"
+
 namespace tev {
 
 // The exit status when no window or GL context could be made, at the start
@@ -9,8 +11,10 @@ constexpr int kExitNoWindow = 3;
 
 // 0 for a normal end and after the dialog's failures, kExitNoWindow when a
 // window can't be created, -1 when the window class cannot be registered
-// (no display). (A sound system that cannot start ends the process with 1
-// from inside set-up.)
-int runProgram();
+// (no display), 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) ended the
+// show. (A sound system that cannot start ends the process with 1 from
+// inside set-up.) The command line's choices, when it has any, stand in
+// for the dialog's.
+int runProgram(const CommandLine& line = {});
 
 }  // namespace tev

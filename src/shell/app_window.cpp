@@ -28,7 +28,10 @@ int createAppWindow(AppWindow& w) {
     request.bitsPerPixel = w.bitsPerPixel;
     request.fullscreen = w.fullscreen == 1;
     if (w.fullscreen == 1) {
-        changeDisplayMode(w.width, w.height, w.bitsPerPixel);  // a refusal is not acted on
+        // Without a mode change the picture is scaled to the desktop's mode.
+        if (w.modeSwitch == 1) {
+            changeDisplayMode(w.width, w.height, w.bitsPerPixel);  // a refusal is not acted on
+        }
         platform::showCursor(false);
     }
     w.window = platform::createWindow(request);

@@ -1,6 +1,7 @@
 #pragma once
 // The window record, the key table, and the window's life: creation with
-// its OpenGL context (and a display-mode change when fullscreen), the window
+// its OpenGL context (fullscreen at the desktop's mode with the picture
+// scaled, or with a display-mode change on request), the window
 // procedure that keeps the key table and the active flag, the default
 // projection, and destruction in reverse order.
 
@@ -26,6 +27,7 @@ struct AppWindow {
     int32_t height = 0;
     int32_t bitsPerPixel = 0;
     int32_t fullscreen = 0;  // 1 = fullscreen cycle
+    int32_t modeSwitch = 0;  // 1 = fullscreen changes the display's mode (else it scales)
     int32_t active = 0;      // 1 while frames are drawn, 0 while minimised
     uint32_t lastTick = 0;   // tick count of the last drawn frame
 };

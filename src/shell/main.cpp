@@ -1,11 +1,37 @@
 // tev-intro: a self-running audiovisual show of 130 seconds.
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "platform/clock.h"
 #include "platform/data_dir.h"
+#include "platform/mode_guardian.h"
 #include "shell/app.h"
+#include "shell/command_line.h"
+#include "tev_version.h"
 
-int main() {
+int main(int argc, char** argv) {
+    const tev::CommandLine line =
+        tev::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (line.action) {
+        case tev::CommandLine::Action::Help:
+            std::fputs(tev::kUsageLine, stdout);
+            std::fputs(tev::kHelpText, stdout);
+            return 0;
+        case tev::CommandLine::Action::Version:
+            std::printf("tev-intro %s\n", TEV_VERSION);
+            return 0;
+        case tev::CommandLine::Action::Error:
+            std::fprintf(stderr, "tev-intro: %s\n%sTry 'tev-intro --help' for more.\n",
+                         line.error.c_str(), tev::kUsageLine);
+            return 2;
+        case tev::CommandLine::Action::Run:
+            break;
+    }
+    // Forked while the program has a single thread.
+    if (line.modeSwitch) tev::platform::startModeGuardian();
     tev::platform::systemClock();  // the tick count starts with the program
     tev::platform::enterDataDirectory();
-    return tev::runProgram();
+    return tev::runProgram(line);
 }

@@ -15,13 +15,36 @@ void noteQuit() {
 
 std::unique_ptr<OfflineShow> OfflineShow::create(int width, int height, int fps,
                                                  std::string* error) {
+    return make(width, height, fps, 0, 0, error);
+}
+
+std::unique_ptr<OfflineShow> OfflineShow::createOnDisplay(int width, int height, int fps,
+                                                          int displayWidth, int displayHeight,
+                                                          std::string* error) {
+    if (displayWidth <= 0 || displayHeight <= 0) {
+        if (error) *error = "the display's size must be positive";
+        return nullptr;
+    }
+    return make(width, height, fps, displayWidth, displayHeight, error);
+}
+
+std::unique_ptr<OfflineShow> OfflineShow::make(int width, int height, int fps, int displayWidth,
+                                               int displayHeight, std::string* error) {
     if (fps <= 0) {
         if (error) *error = "the frame rate must be positive";
         return nullptr;
     }
     std::unique_ptr<OfflineShow> show(new OfflineShow());
-    show->gl_ = platform::HeadlessGl::create(width, height, error);
+    const bool onDisplay = displayWidth > 0;
+    show->gl_ = platform::HeadlessGl::create(onDisplay ? displayWidth : width,
+                                             onDisplay ? displayHeight : height, error);
     if (!show->gl_) return nullptr;
+    if (onDisplay) {
+        show->picture_ = platform::OffscreenPicture::create(width, height, 32, error);
+        if (!show->picture_) return nullptr;
+    }
+    show->width_ = width;
+    show->height_ = height;
     show->fps_ = fps;
     // The counter ticks once per frame, so each delta is exactly 1 / fps.
     show->clock_.frequency = static_cast<uint64_t>(fps);
@@ -38,6 +61,7 @@ std::unique_ptr<OfflineShow> OfflineShow::create(int width, int height, int fps,
 
 OfflineShow::~OfflineShow() {
     showTeardown();
+    picture_.reset();
     setQuitRequest(nullptr);
     platform::setClock(nullptr);
     frameTimer() = FrameTimer(platform::systemClock());
@@ -48,6 +72,29 @@ void OfflineShow::setClockTo(int64_t frame) {
     clockFrame_ = frame;
     clock_.seconds = static_cast<double>(frame) / fps_;
     clock_.counterValue = static_cast<uint64_t>(frame);
+}
+
+void OfflineShow::present() {
+    if (picture_) picture_->present(gl_->width(), gl_->height());
+    gl_->swapBuffers();
+}
+
+void OfflineShow::readPixels(std::vector<uint8_t>& rgb, bool topRowFirst) const {
+    if (picture_) {
+        picture_->readPixels(rgb, topRowFirst);
+    } else {
+        gl_->readPixels(rgb, topRowFirst);
+    }
+}
+
+std::vector<uint8_t> OfflineShow::readDisplay() const {
+    std::vector<uint8_t> rgb;
+    if (picture_) {
+        picture_->readDrawable(gl_->width(), gl_->height(), rgb);
+    } else {
+        gl_->readPixels(rgb);
+    }
+    return rgb;
 }
 
 double OfflineShow::nextFrameTime() const {

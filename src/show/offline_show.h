@@ -3,6 +3,10 @@
 // context, and a virtual clock under which frame k is drawn at show time
 // k / fps and the frame timer advances by exactly 1 / fps. Every run gives
 // the same frames. Used by the capture tool, the benchmarks and the tests.
+//
+// Given a display size, it plays the show as a fullscreen window does: the
+// show draws into an offscreen picture of its own size, and present()
+// scales that onto a drawable of the display's size between black bars.
 
 #include <cstdint>
 #include <memory>
@@ -11,6 +15,7 @@
 
 #include "platform/clock.h"
 #include "platform/headless_gl.h"
+#include "platform/offscreen_picture.h"
 #include "show/show_state.h"
 
 namespace tev {
@@ -20,6 +25,10 @@ class OfflineShow {
     // Makes the context and runs set-up (without music). Null, with the
     // reason, when no headless context can be made.
     static std::unique_ptr<OfflineShow> create(int width, int height, int fps, std::string* error);
+    // The same drawn as on a display of that size (see above).
+    static std::unique_ptr<OfflineShow> createOnDisplay(int width, int height, int fps,
+                                                        int displayWidth, int displayHeight,
+                                                        std::string* error);
     ~OfflineShow();
     OfflineShow(const OfflineShow&) = delete;
     OfflineShow& operator=(const OfflineShow&) = delete;
@@ -28,8 +37,9 @@ class OfflineShow {
     void drawNextFrame();
 
     // Ends the frame as the window's loop does, with a buffer swap; offscreen
-    // that changes no pixel, but GL trace tools count frames by it.
-    void present() { gl_->swapBuffers(); }
+    // that changes no pixel, but GL trace tools count frames by it. On a
+    // display, the picture is scaled onto it first.
+    void present();
 
     // Tears the show down and sets it up again at the current time, as a
     // display-mode toggle does (the kept values carry over).
@@ -55,18 +65,32 @@ class OfflineShow {
     int fps() const { return fps_; }
 
     // The last frame drawn, RGB, top row first.
-    std::vector<uint8_t> readPixels() const { return gl_->readPixels(); }
-    void readPixels(std::vector<uint8_t>& rgb, bool topRowFirst = true) const {
-        gl_->readPixels(rgb, topRowFirst);
+    std::vector<uint8_t> readPixels() const {
+        std::vector<uint8_t> rgb;
+        readPixels(rgb);
+        return rgb;
     }
-    int width() const { return gl_->width(); }
-    int height() const { return gl_->height(); }
+    void readPixels(std::vector<uint8_t>& rgb, bool topRowFirst = true) const;
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // On a display: what the last present() showed there, RGB, top row
+    // first; the display's size.
+    std::vector<uint8_t> readDisplay() const;
+    int displayWidth() const { return gl_->width(); }
+    int displayHeight() const { return gl_->height(); }
 
   private:
     OfflineShow() = default;
     void setClockTo(int64_t frame);
 
+    static std::unique_ptr<OfflineShow> make(int width, int height, int fps, int displayWidth,
+                                             int displayHeight, std::string* error);
+
     std::unique_ptr<platform::HeadlessGl> gl_;
+    std::unique_ptr<platform::OffscreenPicture> picture_;  // on a display only
+    int width_ = 0;
+    int height_ = 0;
     platform::ManualClock clock_;
     int fps_ = 60;
     int64_t frame_ = 0;       // frames drawn since the show started

@@ -9,8 +9,83 @@ TEST_DIR=$(cd "$2" && pwd)
 
 # Status of a run whose X server never answered: the server is started anew.
 NO_X_SERVER=97
+# Status of a test that cannot run here (CTest counts it as skipped).
+SKIPPED=77
+
+# Runs the calling script under Xorg with the dummy video driver, whose
+# display modes are real (xorg-dummy.conf: a 1920 x 1080 desktop that also
+# offers 800 x 600 and 640 x 480), and openbox as the window manager; a test
+# asks for it with TEV_E2E_SERVER=xorg. The server picks a free display
+# number itself (-displayfd). Both are stopped afterwards, however the
+# script ends. Xorg runs here only as root, sharing the console
+# (-sharevts, -novtswitch) and logging to a file of its own.
+XORG_PID=""
+WM_PID=""
+XORG_DIR=""
+run_under_xorg() {
+    if [[ $(id -u) != 0 ]]; then
+        echo "SKIP: Xorg with the dummy driver needs root here"
+        exit "$SKIPPED"
+    fi
+    local tool
+    for tool in Xorg openbox xrandr; do
+        command -v "$tool" >/dev/null || { echo "FAIL: no $tool (scripts/deps)" >&2; exit 1; }
+    done
+    XORG_DIR=$(mktemp -d)
+    trap stop_xorg EXIT
+    mkdir "$XORG_DIR/conf.d"
+    : >"$XORG_DIR/display"
+    Xorg -displayfd 3 -config "$(cd "$(dirname "$0")" && pwd)/xorg-dummy.conf" \
+        -configdir "$XORG_DIR/conf.d" -noreset -nolisten tcp -sharevts -novtswitch \
+        -logfile "$XORG_DIR/xorg.log" 3>"$XORG_DIR/display" >"$XORG_DIR/xorg.out" 2>&1 &
+    XORG_PID=$!
+    local number="" tries
+    for ((tries = 0; tries < 300; tries++)); do
+        number=$(head -n 1 "$XORG_DIR/display")
+        [[ -n "$number" ]] && break
+        kill -0 "$XORG_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [[ -z "$number" ]]; then
+        echo "FAIL: Xorg did not start" >&2
+        tail -n 20 "$XORG_DIR/xorg.out" "$XORG_DIR/xorg.log" >&2
+        exit 1
+    fi
+    export DISPLAY=":$number"
+    openbox >"$XORG_DIR/openbox.log" 2>&1 &
+    WM_PID=$!
+    for ((tries = 0; tries < 200; tries++)); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+        { echo "FAIL: openbox did not start" >&2; cat "$XORG_DIR/openbox.log" >&2; exit 1; }
+    bash "$0" "$@"
+}
+stop_xorg() {
+    local status=$? pid tries
+    if [[ $status != 0 && -f "$XORG_DIR/xorg.log" ]]; then
+        echo "--- the end of Xorg's log"
+        grep -E '\((EE|WW)\)' "$XORG_DIR/xorg.log" | tail -n 10
+    fi
+    for pid in $WM_PID $XORG_PID; do
+        kill "$pid" 2>/dev/null || continue
+        for ((tries = 0; tries < 100; tries++)); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -9 "$pid" 2>/dev/null
+    done
+    rm -rf "$XORG_DIR"
+    exit "$status"
+}
+
 if [[ -z "${TEV_E2E_INSIDE_X:-}" ]]; then
     export TEV_E2E_INSIDE_X=1
+    if [[ "${TEV_E2E_SERVER:-xvfb}" == xorg ]]; then
+        run_under_xorg "$@"
+        exit
+    fi
     for attempt in 1 2 3; do
         xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp ${TEV_E2E_XVFB_ARGS:-}" \
             bash "$0" "$@"
@@ -168,6 +243,13 @@ screenshot() { timeout 20 import -silent -window "$1" "$2" 2>/dev/null; }
 # the ImageMagick -fx expression is true.
 pixel_share() { convert "$1" -crop "$2" +repage -fx "($3) ? 1 : 0" -format '%[fx:mean]' info:; }
 
+# The share (0 to 1) of the pixels of an image, within WxH+X+Y, whose
+# brightest channel is below 2 %: black, give or take a little filtering.
+black_share() {
+    convert "$1" -crop "$2" +repage -separate -evaluate-sequence max -threshold 2% \
+        -format '%[fx:1 - mean]' info:
+}
+
 # Waits until an SDL disk-audio file holds SECONDS (whole) of sound after
 # its first FROM bytes: the music plays.
 wait_for_audio() {
@@ -209,20 +291,55 @@ key_acted_on() {
     return 1
 }
 
+# True when the awk expression holds (numbers with fractions).
+holds() { awk "BEGIN { exit !($1) }"; }
+
 expect_eq() {
     [[ "$1" == "$2" ]] || fail "$3: expected '$2', got '$1'"
 }
 
-# "fullscreen" when the window has the fullscreen styles (no frame, kept
-# above others), "windowed" otherwise. Xvfb has a single screen mode, so a
-# fullscreen window there keeps these styles at its requested size.
+# "fullscreen" when the window is in the fullscreen state or has the
+# fullscreen styles (no frame, kept above others), "windowed" otherwise.
 window_mode() {
     local hints state
     hints=$(xprop -id "$1" _MOTIF_WM_HINTS | sed 's/.*= //')
     state=$(xprop -id "$1" _NET_WM_STATE)
-    if [[ "$hints" == "0x2, 0x0, 0x0"* && "$state" == *_NET_WM_STATE_ABOVE* ]]; then
+    if [[ "$state" == *_NET_WM_STATE_FULLSCREEN* ||
+        ("$hints" == "0x2, 0x0, 0x0"* && "$state" == *_NET_WM_STATE_ABOVE*) ]]; then
         echo fullscreen
     else
         echo windowed
     fi
+}
+
+# As start_show, from the programs' folder, with ARGS for tev-intro.
+start_show_with() {
+    (cd "$BIN_DIR" && SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} exec "$BIN_DIR/tev-intro" "$@" \
+        >"$SHOW_OUT" 2>"$SHOW_ERR") &
+    SHOW_PID=$!
+}
+
+# The display's mode as WIDTHxHEIGHT: that of its connected output, when
+# the screen has the same size, else "output WxH, screen WxH".
+display_mode() {
+    local output screen
+    output=$(xrandr 2>/dev/null | awk '/ connected/ {
+        for (i = 3; i <= NF; i++) if (split($i, part, "+") == 3) { print part[1]; exit } }')
+    screen=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ { print $2; exit }')
+    if [[ "$output" == "$screen" ]]; then
+        echo "$output"
+    else
+        echo "output $output, screen $screen"
+    fi
+}
+display_mode_is() { [[ "$(display_mode)" == "$1" ]]; }
+
+# Waits until the display's mode is WIDTHxHEIGHT, within SECONDS (20),
+# whether or not the show still runs.
+wait_for_display_mode() {
+    local deadline=$((SECONDS + ${2:-20}))
+    until display_mode_is "$1"; do
+        ((SECONDS < deadline)) || fail "the display is at $(display_mode), not at $1"
+        sleep 0.1
+    done
 }

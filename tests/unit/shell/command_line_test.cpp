@@ -1,0 +1,120 @@
+#include "shell/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace tev {
+namespace {
+
+using Action = CommandLine::Action;
+
+CommandLine parse(std::vector<std::string> args) {
+    return parseCommandLine(args);
+}
+
+TEST(CommandLine, NoArgumentsLeaveItToTheDialog) {
+    const CommandLine line = parse({});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_FALSE(line.skipsDialog());
+    EXPECT_FALSE(line.modeSwitch);
+}
+
+TEST(CommandLine, HelpAndVersionEndTheReading) {
+    EXPECT_EQ(parse({"--help"}).action, Action::Help);
+    EXPECT_EQ(parse({"-h"}).action, Action::Help);
+    EXPECT_EQ(parse({"--version"}).action, Action::Version);
+    EXPECT_EQ(parse({"--size", "800x600", "--help", "--bogus"}).action, Action::Help);
+    EXPECT_EQ(parse({"--version", "--size"}).action, Action::Version);
+    // An error before them is still an error.
+    EXPECT_EQ(parse({"--bogus", "--help"}).action, Action::Error);
+}
+
+TEST(CommandLine, EachChoiceSkipsTheDialogOnItsOwn) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--size", "800x600"}, {"--bits", "32"}, {"--fullscreen"}, {"--windowed"}}) {
+        const CommandLine line = parse(args);
+        EXPECT_EQ(line.action, Action::Run) << args[0];
+        EXPECT_TRUE(line.skipsDialog()) << args[0];
+    }
+    // The mode change is no choice of the dialog's: it keeps the dialog.
+    const CommandLine line = parse({"--mode-switch"});
+    EXPECT_TRUE(line.modeSwitch);
+    EXPECT_FALSE(line.skipsDialog());
+}
+
+TEST(CommandLine, ValuesAfterASpaceOrAnEqualsSign) {
+    const CommandLine line = parse({"--size=800x600", "--bits", "32"});
+    ASSERT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.width, 800);
+    EXPECT_EQ(line.height, 600);
+    EXPECT_EQ(line.bitsPerPixel, 32);
+    EXPECT_EQ(parse({"--bits=16"}).bitsPerPixel, 16);
+}
+
+TEST(CommandLine, ALaterOptionOverridesAnEarlierOne) {
+    const CommandLine line =
+        parse({"--fullscreen", "--size", "800x600", "--windowed", "--size", "640x480"});
+    EXPECT_EQ(line.fullscreen, false);
+    EXPECT_EQ(line.width, 640);
+    EXPECT_EQ(line.height, 480);
+}
+
+TEST(CommandLine, BadCommandLinesSayWhatIsWrong) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"-x"}, "unknown option '-x'"},
+        {{"show"}, "unexpected argument 'show'"},
+        {{""}, "unexpected argument ''"},
+        {{"--size"}, "'--size' needs a value"},
+        {{"--bits"}, "'--bits' needs a value"},
+        {{"--size", "1024x768"}, "--size: '1024x768'"},
+        {{"--size", "800X600"}, "--size: '800X600'"},
+        {{"--size="}, "--size: ''"},
+        {{"--size", "640x480 "}, "--size: '640x480 '"},
+        {{"--bits", "24"}, "--bits: '24'"},
+        {{"--bits", "16bit"}, "--bits: '16bit'"},
+        {{"--fullscreen=1"}, "'--fullscreen' takes no value"},
+        {{"--mode-switch=yes"}, "'--mode-switch' takes no value"},
+        {{"--help=me"}, "'--help' takes no value"},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = parse(c.args);
+        EXPECT_EQ(line.action, Action::Error) << c.says;
+        EXPECT_NE(line.error.find(c.says), std::string::npos) << line.error;
+    }
+}
+
+// What is not given is what the dialog's start button gives untouched.
+TEST(CommandLine, ChoicesNotGivenAreTheUntouchedDialogs) {
+    platform::DialogState dialog;
+    DisplayChoice untouched;
+    setupDialogProc(dialog, platform::DialogEvent::Init, 0, untouched);
+    setupDialogProc(dialog, platform::DialogEvent::Command, kStartButton, untouched);
+
+    const DisplayChoice none = choiceFromCommandLine(parse({"--windowed"}));
+    EXPECT_EQ(none.width, untouched.width);
+    EXPECT_EQ(none.height, untouched.height);
+    EXPECT_EQ(none.bitsPerPixel, untouched.bitsPerPixel);
+    EXPECT_EQ(none.fullscreen, untouched.fullscreen);
+
+    const DisplayChoice all =
+        choiceFromCommandLine(parse({"--size", "800x600", "--bits", "32", "--fullscreen"}));
+    EXPECT_EQ(all.width, 800);
+    EXPECT_EQ(all.height, 600);
+    EXPECT_EQ(all.bitsPerPixel, 32);
+    EXPECT_EQ(all.fullscreen, 1);
+}
+
+TEST(CommandLine, HelpNamesEveryOption) {
+    const std::string help = std::string(kUsageLine) + kHelpText;
+    for (const char* option : {"--size", "--bits", "--fullscreen", "--windowed", "--mode-switch",
+                               "--help", "--version", "640x480", "800x600"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
+}
+
+}  // namespace
+}  // namespace tev
