@@ -24,7 +24,8 @@ const char kUsage[] =
     "  --plot FILE  the chart (default frame-times.png)\n"
     "  --blocks     also time each block of the timeline; the glFinish after\n"
     "               every block makes those frames slower than the others\n"
-    "  --help       this text\n";
+    "  --help       this text\n"
+    "  --version    the version of the program\n";
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string* error) {
     Options options;
@@ -36,6 +37,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            return options;
+        }
+        if (arg == "--version") {
+            options.version = true;
             return options;
         }
         if (arg == "--blocks") {

@@ -19,6 +19,7 @@ struct Options {
     std::string json;     // --json FILE
     std::string plot = "frame-times.png";
     bool help = false;
+    bool version = false;
 };
 
 // The parsed options, or nothing with the reason in `error`.

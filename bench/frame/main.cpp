@@ -19,6 +19,7 @@
 #include "plot.h"
 #include "show/offline_show.h"
 #include "show/show.h"
+#include "tev_version.h"
 
 namespace {
 
@@ -381,6 +382,10 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(tev::bench::kUsage, stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::puts("tev-bench " TEV_VERSION);
         return 0;
     }
     return run(*options);

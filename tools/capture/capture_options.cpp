@@ -37,7 +37,8 @@ const char kUsage[] =
     "  --size WxH      frame size in pixels (default 800x600)\n"
     "  --fps N         frames per second of the virtual clock (default 60 with\n"
     "                  --at, 30 with --video and --audio)\n"
-    "  --help          this text\n";
+    "  --help          this text\n"
+    "  --version       the version of the program\n";
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string* error) {
     Options options;
@@ -50,6 +51,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            return options;
+        }
+        if (arg == "--version") {
+            options.version = true;
             return options;
         }
         if (arg != "--at" && arg != "--out" && arg != "--size" && arg != "--fps" &&

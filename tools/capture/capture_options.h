@@ -23,6 +23,7 @@ struct Options {
     int height = 600;
     int fps = 0;  // 0 until given: 60 for --at, 30 for --video and --audio
     bool help = false;
+    bool version = false;
 };
 
 // The parsed options, or nothing with the reason in `error`.

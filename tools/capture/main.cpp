@@ -22,6 +22,7 @@
 #include "progress.h"
 #include "show/offline_show.h"
 #include "temporary_file.h"
+#include "tev_version.h"
 #include "wav_file.h"
 
 namespace {
@@ -212,6 +213,10 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(tev::capture::kUsage, stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::puts("tev-capture " TEV_VERSION);
         return 0;
     }
     if (!options->frames.empty()) return captureFrames(*options);

@@ -1,18 +1,22 @@
-// tev-make-logo OUT.bin [--preview DIR | --icon ICON.png]: draws the logo the show carries,
-// 256 x 128 gray in the embedded-image layout, stored bottom-up. The preview
-// shows it upright and stretched to a 4:3 view, as the show does.
+// tev-make-logo OUT.bin [--preview DIR] [--icon SIDE FILE.png]...: draws the logo the
+// show carries, 256 x 128 gray in the embedded-image layout, stored bottom-up.
+// The preview shows it upright and stretched to a 4:3 view, as the show does;
+// each --icon writes the desktop icon at SIDE x SIDE pixels.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "assets/embedded_image.h"
 #include "file_io.h"
+#include "icon.h"
 #include "png_io.h"
 #include "title_art.h"
 
@@ -43,65 +47,61 @@ bool writePreview(const std::filesystem::path& dir, const std::vector<uint8_t>& 
     return ok;
 }
 
-// The desktop icon: the upright logo, tinted gold, on a dark rounded square.
-bool writeIcon(const std::string& path, const std::vector<uint8_t>& gray) {
-    constexpr int kSide = kLogoWidth;
-    constexpr int kTop = (kSide - kLogoHeight) / 2;
-    constexpr double kRadius = 40.0;
-    std::vector<uint8_t> rgba(size_t(kSide) * kSide * 4);
-    for (int y = 0; y < kSide; ++y) {
-        for (int x = 0; x < kSide; ++x) {
-            // Distance outside the rounded square, for a soft edge.
-            const double dx =
-                std::max(0.0, std::abs(x + 0.5 - kSide / 2.0) - (kSide / 2.0 - kRadius));
-            const double dy =
-                std::max(0.0, std::abs(y + 0.5 - kSide / 2.0) - (kSide / 2.0 - kRadius));
-            const double outside = std::sqrt(dx * dx + dy * dy) - kRadius;
-            const double coverage = std::clamp(0.5 - outside, 0.0, 1.0);
-            const int row = y - kTop;
-            // Stored bottom-up: the last stored row is the top of the picture.
-            const double g = row >= 0 && row < kLogoHeight
-                                 ? gray[size_t(kLogoHeight - 1 - row) * kLogoWidth + x] / 255.0
-                                 : 0.0;
-            const double shade = 0.08 + 0.06 * (1.0 - double(y) / kSide);
-            uint8_t* p = &rgba[(size_t(y) * kSide + x) * 4];
-            p[0] = uint8_t(std::lround(255 * std::min(1.0, shade + g * 1.00)));
-            p[1] = uint8_t(std::lround(255 * std::min(1.0, shade + g * 0.82)));
-            p[2] = uint8_t(std::lround(255 * std::min(1.0, shade * 1.4 + g * 0.45)));
-            p[3] = uint8_t(std::lround(255 * coverage));
-        }
-    }
+// Writes the desktop icon at `side` pixels to `path`.
+bool writeIcon(const LogoPicture& picture, int side, const std::string& path) {
+    const std::vector<uint8_t> rgba = drawIcon(picture, side);
     std::string error;
-    if (tev::png::writeRgba(path, kSide, kSide, rgba.data(), &error)) return true;
+    if (tev::png::writeRgba(path, side, side, rgba.data(), &error)) return true;
     std::fprintf(stderr, "tev-make-logo: %s\n", error.c_str());
     return false;
 }
 
 }  // namespace
 
+constexpr char kUsage[] =
+    "Usage: tev-make-logo OUT.bin [--preview DIR] [--icon SIDE FILE.png]...\n";
+
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("Usage: tev-make-logo OUT.bin [--preview DIR | --icon ICON.png]\n");
+        std::fputs(kUsage, stdout);
         return 0;
     }
-    const bool preview = argc == 4 && std::strcmp(argv[2], "--preview") == 0;
-    const bool icon = argc == 4 && std::strcmp(argv[2], "--icon") == 0;
-    if (argc != 2 && !preview && !icon) {
-        std::fprintf(stderr, "Usage: tev-make-logo OUT.bin [--preview DIR | --icon ICON.png]\n");
+    std::string previewDir;
+    std::vector<std::pair<int, std::string>> icons;  // side, file
+    bool usable = argc >= 2;
+    for (int i = 2; usable && i < argc;) {
+        if (std::strcmp(argv[i], "--preview") == 0 && i + 1 < argc) {
+            previewDir = argv[i + 1];
+            i += 2;
+        } else if (std::strcmp(argv[i], "--icon") == 0 && i + 2 < argc) {
+            char* end = nullptr;
+            const long side = std::strtol(argv[i + 1], &end, 10);
+            usable = *end == '\0' && side >= 1 && side <= 256 * kLogoFine;
+            icons.emplace_back(int(side), argv[i + 2]);
+            i += 3;
+        } else {
+            usable = false;
+        }
+    }
+    if (!usable) {
+        std::fputs(kUsage, stderr);
         return 2;
     }
-    std::vector<uint8_t> gray;
+    LogoPicture picture;
     std::string error;
-    if (!drawLogo(gray, &error)) {
+    if (!drawLogoPicture(picture, &error)) {
         std::fprintf(stderr, "tev-make-logo: %s\n", error.c_str());
         return 1;
     }
+    const std::vector<uint8_t> gray = storedLogo(picture);
     if (!tev::files::writeFileAtomically(
             argv[1], tev::encodeEmbeddedImage(kLogoWidth, kLogoHeight, 1, gray.data()), &error)) {
         std::fprintf(stderr, "tev-make-logo: %s\n", error.c_str());
         return 1;
     }
-    if (preview && !writePreview(argv[3], gray)) return 1;
-    if (icon && !writeIcon(argv[3], gray)) return 1;
+    if (!previewDir.empty() && !writePreview(previewDir, gray)) return 1;
+    for (const auto& [side, file] : icons) {
+        if (!writeIcon(picture, side, file)) return 1;
+    }
     return 0;
 }

@@ -273,22 +273,27 @@ std::vector<float> resampleArea(const std::vector<float>& source, int sw, int sh
     return result;
 }
 
-bool drawLogo(std::vector<uint8_t>& gray, std::string* error) {
+bool drawLogoPicture(LogoPicture& picture, std::string* error) {
     // The design frame fills the view: 256 x 192 units on a 4:3 screen, so
-    // one unit is square there. Drawn four times finer, then averaged down.
-    constexpr int kFine = 4;
+    // one unit is square there.
     TitleArt art;
-    if (!drawTitleArt(256 * kFine, 192 * kFine, kFine, art, error)) return false;
-    std::vector<float> picture(art.body.size());
-    for (size_t i = 0; i < picture.size(); ++i) {
+    if (!drawTitleArt(256 * kLogoFine, 192 * kLogoFine, kLogoFine, art, error)) return false;
+    picture.width = art.width;
+    picture.height = art.height;
+    picture.value.assign(art.body.size(), 0.0f);
+    for (size_t i = 0; i < picture.value.size(); ++i) {
         float v = art.glow[i];
         v += (0.92f - v) * art.outline[i];
         v += (art.shade[i] - v) * art.body[i];
-        picture[i] = v;
+        picture.value[i] = v;
     }
+    return true;
+}
+
+std::vector<uint8_t> storedLogo(const LogoPicture& picture) {
     const std::vector<float> small =
-        resampleArea(picture, art.width, art.height, kLogoWidth, kLogoHeight);
-    gray.assign(small.size(), 0);
+        resampleArea(picture.value, picture.width, picture.height, kLogoWidth, kLogoHeight);
+    std::vector<uint8_t> gray(small.size(), 0);
     for (int y = 0; y < kLogoHeight; ++y) {
         // Bottom-up: the picture's top row is stored last.
         const float* in = small.data() + size_t(y) * kLogoWidth;
@@ -296,6 +301,13 @@ bool drawLogo(std::vector<uint8_t>& gray, std::string* error) {
         for (int x = 0; x < kLogoWidth; ++x)
             out[x] = static_cast<uint8_t>(std::lround(std::clamp(in[x], 0.0f, 1.0f) * 255));
     }
+    return gray;
+}
+
+bool drawLogo(std::vector<uint8_t>& gray, std::string* error) {
+    LogoPicture picture;
+    if (!drawLogoPicture(picture, error)) return false;
+    gray = storedLogo(picture);
     return true;
 }
 

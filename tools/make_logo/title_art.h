@@ -4,6 +4,7 @@
 // a soft glow. Drawn as separate layers so that the gray logo and the
 // coloured closing picture can share it.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,13 +28,25 @@ bool drawTitleArt(int width, int height, double unit, TitleArt& art, std::string
 // pixel is the mean of the source area it covers.
 std::vector<float> resampleArea(const std::vector<float>& source, int sw, int sh, int dw, int dh);
 
+// The logo before it is stored: the title art's layers flattened to one
+// brightness (0..1) over the 4:3 design frame with square pixels, kLogoFine
+// pixels a unit, row 0 at the top.
+inline constexpr int kLogoFine = 4;
+struct LogoPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<float> value;
+};
+bool drawLogoPicture(LogoPicture& picture, std::string* error);
+
 inline constexpr int kLogoWidth = 256;
 inline constexpr int kLogoHeight = 128;
 
 // The logo: kLogoWidth x kLogoHeight gray bytes, stored bottom-up (first
-// row = the picture's bottom row). It is shown stretched over a 4:3 view,
-// so the lettering is drawn squashed to 2/3 of its height to look right
-// there.
+// row = the picture's bottom row), the picture averaged down. It is shown
+// stretched over a 4:3 view, so the lettering is squashed to 2/3 of its
+// height to look right there.
 bool drawLogo(std::vector<uint8_t>& gray, std::string* error);
+std::vector<uint8_t> storedLogo(const LogoPicture& picture);
 
 }  // namespace tev::logo

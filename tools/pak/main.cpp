@@ -10,6 +10,7 @@
 #include "file_io.h"
 #include "pack_io.h"
 #include "png_io.h"
+#include "tev_version.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void printUsage(FILE* out) {
                  "  tev-pak create FILE NAME=IMAGE.png ... a pack of depth-4 pictures in the\n"
                  "                                         order given\n"
                  "  tev-pak --help                         this text\n"
+                 "  tev-pak --version                      the version of the program\n"
                  "\n"
                  "Rows keep their order: the first row of a PNG is the first stored row, which\n"
                  "the show puts at texture coordinate t = 0. Names have 1 to %zu characters.\n"
@@ -193,6 +195,10 @@ int main(int argc, char** argv) {
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
                       std::strcmp(argv[1], "help") == 0)) {
         printUsage(stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("tev-pak " TEV_VERSION);
         return 0;
     }
     const std::string command = argc >= 2 ? argv[1] : "";

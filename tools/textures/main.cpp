@@ -10,6 +10,7 @@
 #include "png_io.h"
 #include "proc/setup_layers.h"
 #include "proc/texture_kinds.h"
+#include "tev_version.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ void printUsage(FILE* out) {
                  "  layer0.png .. layer2.png  the three composed layer textures (RGBA)\n"
                  "Row 0 of each texture is the first row of its PNG.\n"
                  "Options:\n"
-                 "  -h, --help                show this help\n");
+                 "  -h, --help                show this help\n"
+                 "  --version                 show the version of the program\n");
 }
 
 bool writeFile(const std::filesystem::path& path, int width, int height, int channels,
@@ -39,6 +41,10 @@ bool writeFile(const std::filesystem::path& path, int width, int height, int cha
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         printUsage(stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("tev-textures " TEV_VERSION);
         return 0;
     }
     if (argc != 2 || argv[1][0] == '\0' || (argv[1][0] == '-' && argv[1][1] != '\0')) {

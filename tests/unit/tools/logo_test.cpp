@@ -1,12 +1,14 @@
 // The logo the program carries: the drawn one, upright on screen, with dark
-// margins where the logo wave wraps it.
+// margins where the logo wave wraps it. The desktop icons drawn from it.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #include "assets/embedded_image.h"
 #include "embedded.h"
+#include "icon.h"
 #include "title_art.h"
 
 namespace tev {
@@ -76,6 +78,81 @@ TEST(Logo, EdgesAreDarkWhereTheWaveWrapsThem) {
         }
     }
     EXPECT_LT(brightest, 48);
+}
+
+const logo::LogoPicture& logoPicture() {
+    static const logo::LogoPicture picture = [] {
+        logo::LogoPicture p;
+        std::string error;
+        EXPECT_TRUE(logo::drawLogoPicture(p, &error)) << error;
+        return p;
+    }();
+    return picture;
+}
+
+// The icon's mean colour, premultiplied by alpha, and its mean alpha (0..1).
+std::array<double, 4> meanPremultiplied(const std::vector<uint8_t>& rgba) {
+    std::array<double, 4> sum{};
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        const double alpha = rgba[i + 3] / 255.0;
+        for (int c = 0; c < 3; ++c)
+            sum[c] += rgba[i + c] / 255.0 * alpha;
+        sum[3] += alpha;
+    }
+    for (double& v : sum)
+        v /= double(rgba.size() / 4);
+    return sum;
+}
+
+TEST(Icon, EverySizeIsTheSamePicture) {
+    const auto large = logo::drawIcon(logoPicture(), 256);
+    const auto mean = meanPremultiplied(large);
+    for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(side);
+        const auto icon = logo::drawIcon(logoPicture(), side);
+        ASSERT_EQ(icon.size(), size_t(side) * side * 4);
+        // The corner pixel lies outside the rounded square; at 16 pixels a
+        // little of the curve reaches into it.
+        EXPECT_LE(icon[3], side >= 32 ? 0 : 40) << "corner";
+        const size_t centre = (size_t(side / 2) * side + side / 2) * 4;
+        EXPECT_EQ(icon[centre + 3], 255);
+        // Averaging down keeps the mean; the sizes' own rounding aside.
+        const auto small = meanPremultiplied(icon);
+        for (int c = 0; c < 4; ++c)
+            EXPECT_NEAR(small[c], mean[c], 0.01) << "channel " << c;
+    }
+}
+
+TEST(Icon, SoftEdgesKeepTheBackgroundColour) {
+    // At a size where the rounded corners cover pixels in part, those pixels
+    // are the dark background made transparent, not darkened by their alpha.
+    const int side = 16;
+    const auto icon = logo::drawIcon(logoPicture(), side);
+    int partial = 0;
+    for (size_t i = 0; i < icon.size(); i += 4) {
+        if (icon[i + 3] == 0 || icon[i + 3] == 255) continue;
+        ++partial;
+        EXPECT_GE(icon[i], 18) << "pixel " << i / 4;
+        EXPECT_LE(icon[i], 40) << "pixel " << i / 4;
+    }
+    EXPECT_GE(partial, 8) << "four soft corners";
+}
+
+TEST(Icon, ShowsTheLetteringInGoldAcrossItsMiddle) {
+    const int side = 256;
+    const auto icon = logo::drawIcon(logoPicture(), side);
+    // Brightest red and blue in the band the 4:3 logo fills, and above it.
+    auto brightest = [&](int firstRow, int endRow, int channel) {
+        int most = 0;
+        for (int y = firstRow; y < endRow; ++y)
+            for (int x = 0; x < side; ++x)
+                most = std::max<int>(most, icon[(size_t(y) * side + x) * 4 + channel]);
+        return most;
+    };
+    const int top = side / 8;  // (side - side * 3 / 4) / 2
+    EXPECT_GE(brightest(top, side - top, 0), 240) << "the letters";
+    EXPECT_LT(brightest(top, side - top, 2), brightest(top, side - top, 0)) << "gold, not white";
+    EXPECT_LT(brightest(0, top, 0), 60) << "only the background above the logo";
 }
 
 }  // namespace

@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# The Debian package made from this build (scripts/package): lintian finds
+# no error in it; installed with dpkg it holds exactly the files it should,
+# its desktop entry, AppStream metadata and manual pages validate, its
+# programs tell the build's version, the capture tool run from an empty
+# folder finds the installed data and draws what the build's draws, and the
+# installed show plays under Xvfb until Escape. Removed with dpkg, it leaves
+# none of its files behind. The package is removed at the end whatever
+# happens. Installing needs root (CI is root), or sudo without a password.
+source "$(dirname "$0")/lib.sh" "$@"
+SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD_DIR=$(dirname "$BIN_DIR")
+
+as_root=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo -n true 2>/dev/null ||
+        fail "installing the package needs root, or sudo without a password"
+    as_root=(sudo -n)
+fi
+# One package test at a time on a machine: they install the same package.
+exec 8>/tmp/tev-package-test.lock
+flock 8
+dpkg_locked() { flock /tmp/tev-apt.lock "${as_root[@]}" "$@"; }
+
+package_installed() {
+    [[ "$(dpkg-query -W -f='${Status}' tev-intro 2>/dev/null)" == "install ok installed" ]]
+}
+INSTALLED=0
+remove_package() {
+    if ((INSTALLED)) && package_installed; then dpkg_locked dpkg -r tev-intro >/dev/null; fi
+    INSTALLED=0
+}
+trap 'remove_package; cleanup' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+version=$(sed -n 's/^#define TEV_VERSION "\(.*\)"$/\1/p' \
+    "$BUILD_DIR/embedded/version/tev_version.h")
+[[ -n "$version" ]] || fail "no version in the build's tev_version.h"
+
+# --- the package
+started=$SECONDS
+deb=$("$SOURCE_DIR/scripts/package" "$BUILD_DIR" | tail -n 1) || fail "scripts/package failed"
+expect_eq "$(basename "$deb")" "tev-intro_${version}_amd64.deb" "package file name"
+expect_eq "$(dpkg-deb -f "$deb" Version)" "$version" "package version"
+expect_eq "$(dpkg-deb -f "$deb" Section)" "games" "package section"
+expect_eq "$(dpkg-deb -f "$deb" Recommends)" "ffmpeg" "Recommends"
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libc6 libsdl2 libfltk1.3 libopenmpt0 libpng16 libgl1 libopengl0 libglu1 libegl1 \
+    libx11; do
+    [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library: $depends"
+done
+echo "made $deb in $((SECONDS - started)) s; Depends: $depends"
+
+started=$SECONDS
+# A warning kept on purpose is overridden in the package, with its reason
+# (packaging/lintian-overrides); any other warning fails, as errors do.
+lintian --fail-on error,warning "$deb" >"$WORK/lintian" 2>&1
+status=$?
+cat "$WORK/lintian"
+((status == 0)) || fail "lintian (status $status)"
+echo "lintian took $((SECONDS - started)) s"
+
+# --- installed
+if package_installed; then
+    echo "note: a tev-intro package was installed before this test; it is replaced and removed"
+fi
+INSTALLED=1
+dpkg_locked dpkg -i "$deb" >"$WORK/dpkg" 2>&1 || { cat "$WORK/dpkg"; fail "dpkg -i"; }
+dpkg -L tev-intro | sort >"$WORK/listed"
+while read -r path; do
+    if [[ -d "$path" ]]; then
+        # A folder that is this package's alone must go with it.
+        owners=$(dpkg-query -S "$path" 2>/dev/null | sed 's/: .*//')
+        [[ "$owners" == "tev-intro" ]] && echo "$path" >>"$WORK/own-folders"
+    else
+        echo "$path" >>"$WORK/files"
+    fi
+done <"$WORK/listed"
+
+pages=(man6/tev-intro.6 man1/tev-capture.1 man1/tev-pak.1 man1/tev-textures.1)
+tools=(tev-capture tev-pak tev-textures)
+if [[ -x "$BIN_DIR/tev-bench" ]]; then
+    pages+=(man1/tev-bench.1)
+    tools+=(tev-bench)
+fi
+{
+    echo /usr/games/tev-intro
+    for tool in "${tools[@]}"; do echo "/usr/bin/$tool"; done
+    echo /usr/share/games/tev-intro/DATA.PAK
+    for sprite in leaf block flare tex n; do
+        echo "/usr/share/games/tev-intro/data/$sprite.tga"
+    done
+    echo /usr/share/applications/tev-intro.desktop
+    for side in 16 24 32 48 64 128 256; do
+        echo "/usr/share/icons/hicolor/${side}x$side/apps/tev-intro.png"
+    done
+    echo /usr/share/metainfo/org.tevintro.TevIntro.metainfo.xml
+    for page in "${pages[@]}"; do echo "/usr/share/man/$page.gz"; done
+    echo /usr/share/doc/tev-intro/copyright
+    echo /usr/share/doc/tev-intro/changelog.gz
+    echo /usr/share/lintian/overrides/tev-intro
+} | sort >"$WORK/expected"
+diff "$WORK/expected" "$WORK/files" >"$WORK/difference" ||
+    { cat "$WORK/difference"; fail "the package's files ('<' expected, '>' installed)"; }
+for side in 16 24 32 48 64 128 256; do
+    expect_eq "$(identify -format '%wx%h' \
+        "/usr/share/icons/hicolor/${side}x$side/apps/tev-intro.png")" "${side}x$side" "icon size"
+done
+
+# The metadata and the manual pages, as installed.
+desktop-file-validate /usr/share/applications/tev-intro.desktop >"$WORK/desktop" 2>&1 ||
+    { cat "$WORK/desktop"; fail "desktop-file-validate"; }
+grep -E 'error|warning' "$WORK/desktop" && fail "desktop-file-validate warns"
+appstreamcli validate --no-net /usr/share/metainfo/org.tevintro.TevIntro.metainfo.xml \
+    >"$WORK/appstream" 2>&1 || { cat "$WORK/appstream"; fail "appstreamcli validate"; }
+grep -E '^[EW]:' "$WORK/appstream" && fail "appstreamcli warns"
+grep -q "<release version=\"$version\"" /usr/share/metainfo/org.tevintro.TevIntro.metainfo.xml ||
+    fail "the metadata's release is not $version"
+zcat /usr/share/doc/tev-intro/changelog.gz | head -n 1 | grep -q "^tev-intro ($version) " ||
+    fail "the changelog's first entry is not $version"
+for page in "${pages[@]}"; do
+    file=/usr/share/man/$page.gz
+    warnings=$(MANROFFSEQ='' MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
+    [[ -z "$warnings" ]] || fail "man warns on $page: $warnings"
+    name=$(basename "$page")
+    lexgrog "$file" | grep -q ": \"${name%.*} - " || fail "$page has no whatis line"
+    man -l "$file" 2>/dev/null | grep -q "tev-intro $version" || fail "$page lacks the version"
+done
+MANWIDTH=80 man 6 tev-intro 2>/dev/null | grep -q -- '--mode-switch' || fail "man 6 tev-intro"
+
+# Every program tells the build's version, and opens nothing for it.
+expect_eq "$(timeout 20 /usr/games/tev-intro --version </dev/null)" "tev-intro $version" \
+    "tev-intro --version"
+for tool in "${tools[@]}"; do
+    expect_eq "$(timeout 20 "/usr/bin/$tool" --version </dev/null)" "$tool $version" \
+        "$tool --version"
+done
+
+# From an empty folder, the installed capture tool finds the installed data
+# and draws the frame the build's draws at 50 s: the sprites of data/ and
+# the pack's pictures are in it.
+mkdir "$WORK/empty" "$WORK/built"
+args=(--at 50 --fps 10 --size 160x120)
+(cd "$WORK/empty" && env -u DISPLAY /usr/bin/tev-capture "${args[@]}" --out frames) ||
+    fail "the installed tev-capture"
+(cd "$BIN_DIR" && env -u DISPLAY ./tev-capture "${args[@]}" --out "$WORK/built") ||
+    fail "the build's tev-capture"
+cmp -s "$WORK/empty/frames/t50.png" "$WORK/built/t50.png" ||
+    fail "the installed tev-capture drew another frame at 50 s"
+rm -r "$WORK/empty/frames"
+
+# The installed show, from the empty folder, until Escape.
+BIN_DIR=/usr/games start_show "$WORK/empty"
+wait_for_dialog
+click_start
+wait_for_drawn_window
+hold_key "$SHOW_WINDOW" Escape
+wait_exit 20
+expect_eq "$EXIT_STATUS" 0 "the installed show's status after Escape"
+[[ -z "$(ls -A "$WORK/empty")" ]] || fail "the programs wrote into the working folder"
+
+# --- removed
+dpkg_locked dpkg -r tev-intro >"$WORK/dpkg" 2>&1 || { cat "$WORK/dpkg"; fail "dpkg -r"; }
+INSTALLED=0
+package_installed && fail "still installed after dpkg -r"
+while read -r path; do
+    [[ -e "$path" || -L "$path" ]] && fail "$path is left after dpkg -r"
+done < <(cat "$WORK/files" "$WORK/own-folders" 2>/dev/null)
+echo "installed files:"
+sed 's/^/  /' "$WORK/files"
+echo PASS
