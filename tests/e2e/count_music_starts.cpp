@@ -1,7 +1,7 @@
 // Counts how often a recording holds the beginning of a module:
 // tev-test-count-music-starts MODULE.it AUDIO.raw [LOST_MS]
 // Prints the count. A start is half a second of stereo 16-bit 44100 Hz
-// sound after silence, from the module's first sound on, that matches
+// sound, from the module's first sound on, that matches
 // libopenmpt's own render of it to within one step. With LOST_MS, the sound
 // may begin up to that many milliseconds into the module: a sound server
 // that rewinds its sink for a new stream can drop the first few
@@ -79,12 +79,19 @@ int main(int argc, char** argv) {
     std::vector<int16_t> audio(bytes.size() / 2);
     std::copy(bytes.begin(), bytes.begin() + audio.size() * 2,
               reinterpret_cast<char*>(audio.data()));
+    // Where each left-channel value stands among the allowed first frames,
+    // so that only positions that begin like one of them are compared.
+    std::vector<std::vector<size_t>> firstFrames(65536);
+    for (size_t lost = 0; lost <= lostFrames; ++lost) {
+        firstFrames[uint16_t(reference[start + 2 * lost])].push_back(lost);
+    }
     size_t starts = 0;
     for (size_t at = 0; at + kMatchSamples <= audio.size();) {
-        const bool afterSilence = at == 0 || (audio[at - 2] == 0 && audio[at - 1] == 0);
         bool found = false;
-        for (size_t lost = 0; afterSilence && !found && lost <= lostFrames; ++lost) {
-            found = matchesAt(audio, at, reference.data() + start + 2 * lost);
+        for (int near = -1; near <= 1 && !found; ++near) {
+            for (size_t lost : firstFrames[uint16_t(audio[at] + near)]) {
+                found = found || matchesAt(audio, at, reference.data() + start + 2 * lost);
+            }
         }
         if (found) {
             ++starts;
