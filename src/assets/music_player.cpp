@@ -58,11 +58,12 @@ MusicPlayer& musicPlayer() {
     return player;
 }
 
-void startShowMusic(MusicPlayer& p, const unsigned char* module, uint32_t moduleSize) {
+double startShowMusic(MusicPlayer& p, const unsigned char* module, uint32_t moduleSize) {
     p.initSound();
     p.setPlayMode(1);
     p.songHandle = platform::soundLoadSong(module, moduleSize);
-    p.play();
+    if (p.play() != 1) return 0.0;
+    return platform::soundSongHeardIn();
 }
 
 }  // namespace tev

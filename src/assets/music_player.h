@@ -41,6 +41,8 @@ MusicPlayer& musicPlayer();
 // Starts the show's music: opens the output (the process ends with status 1
 // when it cannot), selects song mode, loads the module from its bytes and
 // plays it. A module that cannot be loaded or played leaves the show silent.
-void startShowMusic(MusicPlayer& player, const unsigned char* module, uint32_t moduleSize);
+// Returns the seconds from now until the module's first sample is heard (the
+// output's latency; negative once heard), 0 when it does not play.
+double startShowMusic(MusicPlayer& player, const unsigned char* module, uint32_t moduleSize);
 
 }  // namespace tev

@@ -4,17 +4,34 @@
 #include <libopenmpt/libopenmpt.h>
 
 #include "platform/module_decoder.h"
+#include "platform/pulse_latency.h"
 
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tev::platform {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kRate = kSongRate;
 constexpr int kChannels = kSongChannels;
-constexpr Uint16 kFramesPerCallback = 1024;
+// 46 ms a callback. The show clock follows the output's measured latency, so
+// a longer buffer costs no sync, only a later start; it gives the audio
+// thread room while the software renderer keeps every core busy (a gap puts
+// the music behind the picture for the rest of the show). As in openmpt123's
+// convention a power of two, half the output's latency: its low-latency
+// setting of 80 ms gives this size at 44.1 kHz.
+constexpr Uint16 kFramesPerCallback = 2048;
+
+// How long a new song may take to reach the device's callback. A server
+// whose sink has just woken can hold a new stream back for up to two
+// seconds (PulseAudio's null sink does); past this the song is taken to
+// start at once.
+constexpr auto kFirstRenderBound = std::chrono::milliseconds(2500);
 
 struct Song {
     SoundHandle handle = 0;
@@ -27,9 +44,13 @@ struct Song {
 // main thread's, and a song is freed only after the device is closed.
 struct Output {
     SDL_AudioDeviceID device = 0;
+    int bufferFrames = 0;  // of one callback, as the device was opened
     std::vector<std::unique_ptr<Song>> songs;
     Song* playing = nullptr;
     bool finished = false;
+    bool rendered = false;           // the callback has rendered from `playing`
+    Clock::time_point renderedAt{};  // when it first did
+    Clock::time_point heardAt{};     // when that first sample is heard
     SoundHandle nextHandle = 1;
 };
 
@@ -63,8 +84,30 @@ void SDLCALL fillBuffer(void* user, Uint8* stream, int length) {
             }
             done += rendered;
         }
+        if (!out->rendered) {
+            out->rendered = true;
+            out->renderedAt = Clock::now();  // these samples go to the output next
+        }
     }
     std::memset(pcm + kChannels * done, 0, (frames - done) * kChannels * sizeof(int16_t));
+}
+
+// How long the samples the callback has just rendered take to be heard:
+// PulseAudio's own figure for our stream when SDL plays through it, else
+// one buffer (the one the device plays while the next is filled).
+Clock::duration outputLatency(const Output& out) {
+    const double buffer = double(out.bufferFrames) / kRate;
+    std::optional<double> seconds;
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (driver != nullptr && std::strcmp(driver, "pulseaudio") == 0) {
+        // Over half a buffer: the saw's steps are a quarter of one.
+        const auto spread = std::chrono::duration<double>(buffer / 2);
+        seconds =
+            pulsePlaybackLatency(8, std::chrono::duration_cast<std::chrono::microseconds>(spread),
+                                 std::chrono::milliseconds(200));
+    }
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(seconds.value_or(buffer)));
 }
 
 }  // namespace
@@ -87,6 +130,7 @@ bool soundInit() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
+    out.bufferFrames = have.samples;
     return true;
 }
 
@@ -111,9 +155,31 @@ bool soundPlaySong(SoundHandle handle) {
     song->started = true;
     out.playing = song;
     out.finished = false;
+    out.rendered = false;
     SDL_UnlockAudioDevice(out.device);
     SDL_PauseAudioDevice(out.device, 0);
+
+    // Waits for the callback to take the song, which is within one buffer
+    // once the output runs; from then on the song's first sample is queued
+    // behind what the output already holds.
+    const auto giveUp = Clock::now() + kFirstRenderBound;
+    Clock::time_point renderedAt = Clock::now();
+    while (true) {
+        SDL_LockAudioDevice(out.device);
+        const bool rendered = out.rendered;
+        if (rendered) renderedAt = out.renderedAt;
+        SDL_UnlockAudioDevice(out.device);
+        if (rendered || Clock::now() > giveUp) break;
+        SDL_Delay(1);
+    }
+    out.heardAt = renderedAt + outputLatency(out);
     return true;
+}
+
+double soundSongHeardIn() {
+    const Output& out = output();
+    if (out.playing == nullptr) return 0.0;
+    return std::chrono::duration<double>(out.heardAt - Clock::now()).count();
 }
 
 bool soundSongPlaying(SoundHandle handle) {
@@ -143,6 +209,7 @@ void soundClose() {
     }
     out.playing = nullptr;
     out.finished = false;
+    out.rendered = false;
     out.songs.clear();
 }
 

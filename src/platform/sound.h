@@ -2,7 +2,8 @@
 // Sound output: tracker modules decoded by libopenmpt and played through an
 // SDL audio device (stereo, 16-bit, 44100 Hz). A song plays once and then
 // falls silent. Main thread only; the device's callback runs on SDL's
-// audio thread and touches nothing but the playing song, under SDL's lock.
+// audio thread and touches nothing but the playing song and the note of when
+// it first rendered from it, under SDL's lock.
 
 #include <cstdint>
 
@@ -21,8 +22,18 @@ bool soundInit();
 SoundHandle soundLoadSong(const void* data, uint32_t size);
 
 // Starts a loaded song from its beginning, in place of any other. False for
-// a handle that names no loaded song or when the device is not open.
+// a handle that names no loaded song or when the device is not open. Returns
+// once the device has taken the song's first samples (within one buffer of
+// the device, or a bound when the output is stuck), so that the moment it is
+// heard is known.
 bool soundPlaySong(SoundHandle song);
+
+// Seconds from now until the first sample of the song soundPlaySong last
+// started is heard: the output's latency (PulseAudio's own figure for our
+// stream when SDL plays through it, else one buffer of the device) counted
+// from when the device took it. Negative once it has been heard; 0 when no
+// song was started since the output opened.
+double soundSongHeardIn();
 
 // True while the song is the one playing and has not reached its end.
 bool soundSongPlaying(SoundHandle song);

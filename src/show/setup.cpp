@@ -125,9 +125,14 @@ bool showSetup() {
     setSceneState();
     startStep("music");
     // The process ends with status 1 here when no sound output can be opened.
-    if (showMusicEnabled) startShowMusic(musicPlayer(), embedded::music, embedded::musicSize);
+    double musicHeardIn = 0.0;
+    if (showMusicEnabled) {
+        musicHeardIn = startShowMusic(musicPlayer(), embedded::music, embedded::musicSize);
+    }
     startStep(nullptr);
-    showStartSeconds = static_cast<float>(platform::clock().tickSeconds());
+    // The show clock starts when the music's first sample is heard, not when
+    // it was handed to the output, so that picture and sound meet.
+    showStartSeconds = static_cast<float>(platform::clock().tickSeconds() + musicHeardIn);
     return true;
 }
 

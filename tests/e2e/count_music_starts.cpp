@@ -1,8 +1,11 @@
-// Counts how often an SDL disk-audio file holds the beginning of a module:
-// tev-test-count-music-starts MODULE.it AUDIO.raw
+// Counts how often a recording holds the beginning of a module:
+// tev-test-count-music-starts MODULE.it AUDIO.raw [LOST_MS]
 // Prints the count. A start is half a second of stereo 16-bit 44100 Hz
-// sound, from the module's first sound on, that matches libopenmpt's own
-// render of it to within one step.
+// sound, from the module's first sound on, that matches
+// libopenmpt's own render of it to within one step. With LOST_MS, the sound
+// may begin up to that many milliseconds into the module: a sound server
+// that rewinds its sink for a new stream can drop the first few
+// milliseconds of it on the way to the sink's monitor.
 
 #include <libopenmpt/libopenmpt.h>
 
@@ -46,6 +49,7 @@ std::vector<int16_t> renderOpening(const std::vector<char>& module, size_t frame
 }
 
 bool matchesAt(const std::vector<int16_t>& audio, size_t at, const int16_t* reference) {
+    if (std::abs(audio[at] - reference[0]) > 1) return false;
     for (size_t i = 0; i < kMatchSamples; ++i) {
         if (std::abs(audio[at + i] - reference[i]) > 1) return false;
     }
@@ -55,16 +59,18 @@ bool matchesAt(const std::vector<int16_t>& audio, size_t at, const int16_t* refe
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: tev-test-count-music-starts MODULE.it AUDIO.raw\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: tev-test-count-music-starts MODULE.it AUDIO.raw [LOST_MS]\n");
         return 2;
     }
+    const size_t lostFrames =
+        argc == 4 ? static_cast<size_t>(std::atof(argv[3]) * kRate / 1000) : 0;
     const std::vector<char> module = readAll(argv[1]);
     const std::vector<int16_t> reference = renderOpening(module, 10 * kRate);
     const auto first =
         std::find_if(reference.begin(), reference.end(), [](int16_t s) { return s != 0; });
     const size_t start = static_cast<size_t>(first - reference.begin()) & ~size_t{1};
-    if (reference.size() < start + kMatchSamples) {
+    if (reference.size() < start + 2 * lostFrames + kMatchSamples) {
         std::fprintf(stderr, "%s gives no half second of sound in its first ten\n", argv[1]);
         return 1;
     }
@@ -73,9 +79,21 @@ int main(int argc, char** argv) {
     std::vector<int16_t> audio(bytes.size() / 2);
     std::copy(bytes.begin(), bytes.begin() + audio.size() * 2,
               reinterpret_cast<char*>(audio.data()));
+    // Where each left-channel value stands among the allowed first frames,
+    // so that only positions that begin like one of them are compared.
+    std::vector<std::vector<size_t>> firstFrames(65536);
+    for (size_t lost = 0; lost <= lostFrames; ++lost) {
+        firstFrames[uint16_t(reference[start + 2 * lost])].push_back(lost);
+    }
     size_t starts = 0;
     for (size_t at = 0; at + kMatchSamples <= audio.size();) {
-        if (matchesAt(audio, at, reference.data() + start)) {
+        bool found = false;
+        for (int near = -1; near <= 1 && !found; ++near) {
+            for (size_t lost : firstFrames[uint16_t(audio[at] + near)]) {
+                found = found || matchesAt(audio, at, reference.data() + start + 2 * lost);
+            }
+        }
+        if (found) {
             ++starts;
             at += kMatchSamples;
         } else {

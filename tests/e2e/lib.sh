@@ -343,3 +343,121 @@ wait_for_display_mode() {
         sleep 0.1
     done
 }
+
+# A private PulseAudio server, for the tests that play through a real sound
+# server: its own runtime folder, one null sink "tev" (44100 Hz, 16-bit
+# stereo) whose monitor can be recorded, the local socket only (no network
+# modules), no autospawn, and no D-Bus or X11 modules. Works as root, as in
+# CI. start_pulse also makes the EXIT trap stop it; the show started after
+# it plays through it. Shared memory is off: the server cannot pass one
+# client's memfd blocks on to another (PulseAudio issue 824) and copies them
+# anyway, with an error in its log. TEV_PULSE_LOG_OPTS adds options such as
+# "--log-level=debug --log-time=1" to the server's log.
+PULSE_DIR=""
+PULSE_PID=""
+RECORD_PID=""
+PAREC_PID=""
+start_pulse() {
+    PULSE_DIR=$WORK/pulse
+    mkdir -p -m 700 "$PULSE_DIR" "$PULSE_DIR/runtime" "$PULSE_DIR/state"
+    printf 'autospawn = no\nenable-shm = no\n' >"$PULSE_DIR/client.conf"
+    export XDG_RUNTIME_DIR=$PULSE_DIR PULSE_RUNTIME_PATH=$PULSE_DIR/runtime
+    export PULSE_STATE_PATH=$PULSE_DIR/state PULSE_CLIENTCONFIG=$PULSE_DIR/client.conf
+    export PULSE_SERVER=unix:$PULSE_DIR/native SDL_AUDIODRIVER=pulseaudio
+    trap 'stop_pulse; cleanup' EXIT
+    # No session bus and no display for the server: it would try to start one.
+    env -u DISPLAY HOME="$PULSE_DIR" DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \
+        pulseaudio -n --daemonize=no --disable-shm=yes --use-pid-file=no --exit-idle-time=-1 \
+        --log-target=file:"$PULSE_DIR/log" ${TEV_PULSE_LOG_OPTS:-} \
+        -L "module-null-sink sink_name=tev rate=44100 format=s16le channels=2" \
+        -L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_DIR/native" &
+    PULSE_PID=$!
+    local i
+    for ((i = 0; i < 100; i++)); do
+        pactl list short sinks 2>/dev/null | grep -q $'^[0-9]*\ttev\t' && return 0
+        kill -0 "$PULSE_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    fail "the PulseAudio server did not start: $(cat "$PULSE_DIR/log" 2>/dev/null)"
+}
+
+# Stops the recording and the server, and waits for both.
+stop_pulse() {
+    stop_recording
+    if [[ -n "$PULSE_PID" ]]; then
+        kill "$PULSE_PID" 2>/dev/null
+        wait "$PULSE_PID" 2>/dev/null
+        PULSE_PID=""
+    fi
+}
+
+# Kills the server at once, as a crash would (the socket stays behind).
+kill_pulse() {
+    kill -9 "$PULSE_PID" 2>/dev/null
+    wait "$PULSE_PID" 2>/dev/null
+    PULSE_PID=""
+}
+
+# Records the sink's monitor into FILE (16-bit stereo at 44100 Hz), with the
+# arrival times of its pieces in FILE.stamps (see stamp_audio.cpp). The null
+# sink gives its monitor sound only while a stream plays on it, so the quiet
+# between two streams is not in the file. The recording asks for a latency
+# above the sink's own: a lower one would make the sink take sound in smaller
+# blocks than the show's stream alone does.
+record_monitor() {
+    local file=$1
+    mkfifo "$file.fifo"
+    "$TEST_DIR/tev-test-stamp-audio" "$file" "$file.stamps" <"$file.fifo" &
+    RECORD_PID=$!
+    parec -d tev.monitor --raw --format=s16le --rate=44100 --channels=2 \
+        --latency-msec=25 >"$file.fifo" 2>"$file.parec-err" &
+    PAREC_PID=$!
+}
+
+# Ends the recording; the files are complete when it returns.
+stop_recording() {
+    if [[ -n "$PAREC_PID" ]]; then
+        kill "$PAREC_PID" 2>/dev/null
+        wait "$PAREC_PID" 2>/dev/null
+        PAREC_PID=""
+    fi
+    if [[ -n "$RECORD_PID" ]]; then
+        wait "$RECORD_PID" 2>/dev/null
+        RECORD_PID=""
+    fi
+}
+
+# Waits until FILE holds sound (any sample not zero); fails after SECONDS.
+wait_for_sound() {
+    local file=$1 seconds=${2:-20} i
+    for ((i = 0; i < seconds * 10; i++)); do
+        [[ $(tr -d '\0' <"$file" | head -c 1 | wc -c) == 1 ]] && return 0
+        kill -0 "$SHOW_PID" 2>/dev/null || fail "the program ended before its music was heard"
+        sleep 0.1
+    done
+    fail "no sound at the monitor within ${seconds}s"
+}
+
+# Starts the show as start_show does, but as tev-test-sync-probe, which
+# notes where the show clock stands in LOG (see sync_probe.cpp).
+start_sync_probe() {
+    local log=$1
+    (cd "$BIN_DIR" && SDL_VIDEO_X11_WMCLASS=tev-intro \
+        exec "$TEST_DIR/tev-test-sync-probe" "$log" >"$SHOW_OUT" 2>"$SHOW_ERR") &
+    SHOW_PID=$!
+}
+
+# The latency the sink "tev" is configured to, in milliseconds, while a
+# stream plays on it: how far ahead of playing it takes sound from the
+# server (and hands it to its monitor).
+sink_latency_ms() {
+    pactl list sinks | awk '$1 == "Name:" { sink = $2 }
+        sink == "tev" && $1 == "Latency:" { print $(NF - 1) / 1000; exit }'
+}
+
+# Presses F1 in window ID until the window is gone, then waits for the new
+# cycle's window with a frame drawn in it (SHOW_WINDOW).
+toggle_display_mode() {
+    hold_key "$1" F1
+    wait_for_drawn_window "$1"
+}

@@ -17,6 +17,7 @@
 
 #include "assets/music_player.h"
 #include "embedded.h"
+#include "platform/pulse_latency.h"
 #include "platform/sound.h"
 #include "temp_dir.h"
 
@@ -144,6 +145,46 @@ TEST_F(MusicPlayerTest, DeviceGetsTheSongOnceAndEachCycleStartsItAgain) {
     }
 }
 
+// The show clock starts when the music's first sample is heard: the player
+// says when that is, counted from when the device took the song. With no
+// sound server the output's latency is one buffer of the device.
+TEST_F(MusicPlayerTest, SaysWhenTheFirstSampleIsHeard) {
+    useDriver("dummy");
+    ASSERT_TRUE(player.tryInitSound());
+    EXPECT_EQ(platform::soundSongHeardIn(), 0.0) << "no song started yet";
+
+    const double buffer = 2048.0 / 44100.0;
+    const double heardIn =
+        tev::startShowMusic(player, tev::embedded::music, tev::embedded::musicSize);
+    // Counted from a moment already past: at most one buffer ahead, and it
+    // draws nearer as time goes by.
+    EXPECT_GT(heardIn, buffer - 1.0);
+    EXPECT_LE(heardIn, buffer);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_LT(platform::soundSongHeardIn(), heardIn);
+
+    // Started again: counted anew from the new start.
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_EQ(player.play(), 1);
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
+    EXPECT_GT(platform::soundSongHeardIn(), buffer - elapsed - 1e-3);
+
+    player.closeSound();
+    EXPECT_EQ(platform::soundSongHeardIn(), 0.0) << "the output closed";
+}
+
+// Without a server to ask, the latency is not known (and nothing waits for
+// one or starts one).
+TEST(PulseLatencyTest, UnknownWithoutAServer) {
+    tev::test::TempDir dir;
+    const std::string server = "unix:" + dir.file("no-server");
+    setenv("PULSE_SERVER", server.c_str(), 1);
+    EXPECT_FALSE(platform::pulsePlaybackLatency(4, std::chrono::milliseconds(10),
+                                                std::chrono::milliseconds(200)));
+    unsetenv("PULSE_SERVER");
+}
+
 TEST_F(MusicPlayerTest, DamagedModulesLoadAsNothingAndPlayNothing) {
     useDriver("dummy");
     ASSERT_TRUE(player.tryInitSound());
@@ -182,7 +223,8 @@ TEST_F(MusicPlayerTest, DamagedModulesLoadAsNothingAndPlayNothing) {
 TEST_F(MusicPlayerTest, ShowMusicWithADamagedModuleLeavesTheShowSilent) {
     useDriver("dummy");
     const std::vector<uint8_t> cut(tev::embedded::music, tev::embedded::music + 2000);
-    tev::startShowMusic(player, cut.data(), uint32_t(cut.size()));
+    EXPECT_EQ(tev::startShowMusic(player, cut.data(), uint32_t(cut.size())), 0.0)
+        << "silence is heard at once";
     EXPECT_EQ(player.playMode, 1);
     EXPECT_EQ(player.songHandle, 0u);
 }
