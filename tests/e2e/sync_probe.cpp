@@ -49,7 +49,7 @@ void onBlock(int block) {
         originNoted = true;
     }
     std::fprintf(logFile, "frame %lld %.4f\n", static_cast<long long>(monotonicNanoseconds()),
-                 static_cast<double>(tev::showClock));
+                 static_cast<double>(tev::kept.showClock));
 }
 
 }  // namespace
