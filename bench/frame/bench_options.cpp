@@ -6,14 +6,15 @@ namespace tev::bench {
 
 const char kUsage[] =
     "usage: tev-bench [--size WxH] [--fps N] [--from S] [--to S] [--mode both|built|literal]\n"
-    "                 [--json FILE] [--plot FILE.png] [--blocks]\n"
+    "                 [--json FILE] [--plot FILE.png] [--blocks] [--compare]\n"
     "\n"
     "Plays the show headless from t = 0 with a virtual clock (frame k at k / fps\n"
     "seconds), with glFinish after every frame, and times the frames from --from\n"
     "to --to. In mode both (the default) each frame is drawn twice from the same\n"
     "state, once as the show is built and once as the literal GL stream, in\n"
     "alternating order. Prints per-second frame times (median, 95th percentile,\n"
-    "worst) and set-up time by step, and draws the per-second times as a PNG.\n"
+    "worst), the shares of frames drawn within one and two periods of a 60 Hz\n"
+    "display, and set-up time by step, and draws the per-second times as a PNG.\n"
     "\n"
     "  --size WxH   frame size (default 800x600)\n"
     "  --fps N      frames per second of the virtual clock (default 30)\n"
@@ -24,6 +25,8 @@ const char kUsage[] =
     "  --plot FILE  the chart (default frame-times.png)\n"
     "  --blocks     also time each block of the timeline; the glFinish after\n"
     "               every block makes those frames slower than the others\n"
+    "  --compare    (mode both) also read back every frame in both modes and\n"
+    "               count the pixels that differ; exit status 1 when any do\n"
     "  --help       this text\n"
     "  --version    the version of the program\n";
 
@@ -45,6 +48,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         }
         if (arg == "--blocks") {
             options.blocks = true;
+            continue;
+        }
+        if (arg == "--compare") {
+            options.compare = true;
             continue;
         }
         if (arg != "--size" && arg != "--fps" && arg != "--from" && arg != "--to" &&
@@ -76,6 +83,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         }
     }
     if (!(options.from < options.to)) return fail("--from must come before --to");
+    if (options.compare && !(options.built && options.literal)) {
+        return fail("--compare needs both modes");
+    }
     return options;
 }
 

@@ -16,6 +16,12 @@ Summary summarize(std::vector<double> values) {
     s.p95 = values[static_cast<size_t>(std::ceil(0.95 * static_cast<double>(n))) - 1];
     s.worst = values.back();
     s.mean = std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(n);
+    auto shareUnder = [&](double limit) {
+        const auto below = std::lower_bound(values.begin(), values.end(), limit) - values.begin();
+        return static_cast<double>(below) / static_cast<double>(n);
+    };
+    s.underOnePeriod = shareUnder(1000.0 / 60.0);
+    s.underTwoPeriods = shareUnder(1000.0 / 30.0);
     return s;
 }
 

@@ -13,6 +13,10 @@ struct Summary {
     double p95 = 0.0;  // nearest rank
     double worst = 0.0;
     double mean = 0.0;
+    // Shares of the frames (0 to 1) that took less than one and less than
+    // two periods of a 60 Hz display (1000 / 60 and 1000 / 30 ms).
+    double underOnePeriod = 0.0;
+    double underTwoPeriods = 0.0;
 };
 
 // Zeros for no values.

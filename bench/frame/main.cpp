@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/magnified_draw.h"
 #include "bench_options.h"
 #include "file_io.h"
 #include "frame_stats.h"
@@ -91,11 +92,11 @@ double timedFrame(tev::OfflineShow& show, bool literal, bool blocks) {
 }
 
 std::string jsonSummary(const tev::bench::Summary& s) {
-    char buffer[200];
+    char buffer[256];
     std::snprintf(buffer, sizeof buffer,
                   "{\"frames\": %zu, \"median\": %.3f, \"p95\": %.3f, \"worst\": %.3f, "
-                  "\"mean\": %.3f}",
-                  s.count, s.median, s.p95, s.worst, s.mean);
+                  "\"mean\": %.3f, \"under_16_7_ms\": %.4f, \"under_33_3_ms\": %.4f}",
+                  s.count, s.median, s.p95, s.worst, s.mean, s.underOnePeriod, s.underTwoPeriods);
     return buffer;
 }
 
@@ -116,7 +117,14 @@ struct Measurements {
     double setupMs = 0.0;   // showSetup alone
     double createMs = 0.0;  // with the GL context
     double runMs = 0.0;
-    uint64_t skipped = 0;  // draws the built show left out
+    uint64_t skipped = 0;         // draws the built show left out
+    uint64_t linearMinified = 0;  // quads it sent with linear minification
+    uint64_t scissored = 0;       // glyphs it drew within the box around their ink
+    // --compare: frames read back in both modes, and what differed.
+    int64_t comparedFrames = 0;
+    int64_t differingFrames = 0;
+    int64_t differingPixels = 0;
+    double firstDifference = -1.0;  // show time of the first differing frame
 
     std::map<int, tev::bench::Summary> builtRows() const { return built.perSecond(); }
     std::map<int, tev::bench::Summary> literalRows() const { return literal.perSecond(); }
@@ -155,8 +163,24 @@ std::unique_ptr<tev::OfflineShow> createShow(const tev::bench::Options& options,
     return show;
 }
 
+// Counts the pixels (RGB triples) in which two read-back frames differ.
+void comparePixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, double t,
+                   Measurements& m) {
+    int64_t differing = 0;
+    for (size_t i = 0; i + 2 < a.size() && i + 2 < b.size(); i += 3) {
+        if (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) ++differing;
+    }
+    if (a.size() != b.size()) differing += 1;
+    ++m.comparedFrames;
+    if (differing == 0) return;
+    if (m.differingFrames == 0) m.firstDifference = t;
+    ++m.differingFrames;
+    m.differingPixels += differing;
+}
+
 // Plays the span asked for, timing every frame in the modes asked for.
 void playShow(tev::OfflineShow& show, const tev::bench::Options& options, Measurements& m) {
+    std::vector<uint8_t> firstPixels, secondPixels;
     if (options.blocks) tev::setBlockHook(noteBlock);
     m.both = options.built && options.literal;
     const auto runStart = Clock::now();
@@ -179,10 +203,15 @@ void playShow(tev::OfflineShow& show, const tev::bench::Options& options, Measur
         const bool literalFirst = show.nextFrame() % 2 == 0;
         const auto mark = show.mark();
         const double first = timedFrame(show, literalFirst, options.blocks);
+        if (options.compare) show.readPixels(firstPixels);
         const auto after = tev::ShowStateSnapshot::take();
         show.returnTo(mark);
         const double second = timedFrame(show, !literalFirst, options.blocks);
         if (!(tev::ShowStateSnapshot::take() == after)) ++m.diverged;
+        if (options.compare) {
+            show.readPixels(secondPixels);
+            comparePixels(firstPixels, secondPixels, t, m);
+        }
         m.literal.add(t, literalFirst ? first : second);
         m.built.add(t, literalFirst ? second : first);
     }
@@ -190,6 +219,8 @@ void playShow(tev::OfflineShow& show, const tev::bench::Options& options, Measur
     tev::setBlockHook(nullptr);
     tev::literalGlStream = false;
     m.skipped = tev::skippedGeometryCount();
+    m.linearMinified = tev::linearMinifiedQuadCount();
+    m.scissored = tev::scissoredGlyphCount();
 }
 
 void printTable(const tev::bench::Options& options, const Measurements& m) {
@@ -214,18 +245,30 @@ void printTable(const tev::bench::Options& options, const Measurements& m) {
         std::printf("%6d | %-26s | %-26s\n", second, cells(builtRows, second).c_str(),
                     cells(literalRows, second).c_str());
     }
-    std::printf("\nwhole span    frames  median    p95  worst   mean\n");
+    std::printf("\nwhole span    frames  median    p95  worst   mean  <16.7ms  <33.3ms\n");
     auto overall = [](const char* name, const tev::bench::FrameTimes& times) {
         if (times.empty()) return;
         const auto all = times.overall();
-        std::printf("%-11s %8zu %7.2f %6.2f %6.2f %6.2f\n", name, all.count, all.median, all.p95,
-                    all.worst, all.mean);
+        std::printf("%-11s %8zu %7.2f %6.2f %6.2f %6.2f  %6.1f%%  %6.1f%%\n", name, all.count,
+                    all.median, all.p95, all.worst, all.mean, 100.0 * all.underOnePeriod,
+                    100.0 * all.underTwoPeriods);
     };
     overall("built", m.built);
     overall("literal", m.literal);
     if (m.both) std::printf("median built / literal: %.3f\n", m.ratio());
     std::printf("draws left out by the built show: %llu\n",
                 static_cast<unsigned long long>(m.skipped));
+    std::printf("quads it sent with linear minification: %llu\n",
+                static_cast<unsigned long long>(m.linearMinified));
+    std::printf("glyphs it drew within the box around their ink: %llu\n",
+                static_cast<unsigned long long>(m.scissored));
+    if (options.compare) {
+        std::printf("frames compared: %lld, differing: %lld (%lld pixels)",
+                    (long long)m.comparedFrames, (long long)m.differingFrames,
+                    (long long)m.differingPixels);
+        if (m.differingFrames > 0) std::printf(", the first at %.3f s", m.firstDifference);
+        std::printf("\n");
+    }
     std::printf("run: %.1f s\n", m.runMs / 1000.0);
     if (m.diverged > 0)
         std::printf("WARNING: %lld frames left different state\n", (long long)m.diverged);
@@ -312,10 +355,22 @@ std::string jsonReport(const tev::bench::Options& options, const Measurements& m
     }
     std::snprintf(buffer, sizeof buffer,
                   "  \"setup_ms\": %.3f,\n  \"setup_with_context_ms\": %.3f,\n"
-                  "  \"run_s\": %.3f,\n  \"draws_left_out\": %llu,\n  \"diverged_frames\": %lld,\n",
+                  "  \"run_s\": %.3f,\n  \"draws_left_out\": %llu,\n"
+                  "  \"linear_minified_quads\": %llu,\n  \"scissored_glyphs\": %llu,\n"
+                  "  \"diverged_frames\": %lld,\n",
                   m.setupMs, m.createMs, m.runMs / 1000.0,
-                  static_cast<unsigned long long>(m.skipped), static_cast<long long>(m.diverged));
+                  static_cast<unsigned long long>(m.skipped),
+                  static_cast<unsigned long long>(m.linearMinified),
+                  static_cast<unsigned long long>(m.scissored), static_cast<long long>(m.diverged));
     json += buffer;
+    if (options.compare) {
+        std::snprintf(buffer, sizeof buffer,
+                      "  \"compared_frames\": %lld,\n  \"differing_frames\": %lld,\n"
+                      "  \"differing_pixels\": %lld,\n",
+                      (long long)m.comparedFrames, (long long)m.differingFrames,
+                      (long long)m.differingPixels);
+        json += buffer;
+    }
     json += "  \"setup_steps_ms\": {";
     for (size_t i = 0; i < setupSteps.size(); ++i) {
         std::snprintf(buffer, sizeof buffer, "%s%s: %.3f", i ? ", " : "",
@@ -357,7 +412,7 @@ int run(tev::bench::Options options) {
     printTable(options, m);
     printSetup(m);
     if (options.blocks) printBlocks();
-    int status = writeChart(options, m) ? 0 : 1;
+    int status = writeChart(options, m) && m.differingFrames == 0 ? 0 : 1;
     if (!options.json.empty()) {
         const std::string json = jsonReport(options, m);
         std::string why;

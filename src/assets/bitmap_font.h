@@ -31,7 +31,9 @@ class BitmapFont {
     // opacity `alpha`. Leaves lighting, culling and depth test off, blending
     // on and additive, texturing on with the font's texture. In the built
     // show, text with alpha <= 0 sets all that but sends no glyph, and only
-    // glyphs that reach into the view and are not blank (a space) are sent.
+    // glyphs that reach into the view and are not blank (a space) are sent;
+    // a glyph that covers many pixels is drawn with the scissor box around
+    // its ink, as the rest of its quad adds black.
     void draw(bool centred, int32_t x, int32_t y, const char* text, float xScale, float yScale,
               float alpha) const;
 
@@ -39,13 +41,24 @@ class BitmapFont {
     float advance = 8.0f;
     GLuint fontTexture = 0;
 
+    // Where in list i's 16 x 16 quad a fragment can sample a texel that is
+    // not black: outside that box, the quad adds nothing.
+    struct InkBox {
+        float x0 = 0.0f, y0 = 0.0f, x1 = 16.0f, y1 = 16.0f;
+    };
+    const InkBox& inkBox(GLuint list) const { return ink_[list]; }
+    bool blankGlyph(GLuint list) const { return blank_[list]; }
+
   private:
-    static constexpr size_t kCullLength = 32;  // shorter texts are sent whole
     void callVisibleGlyphs(const char* text, size_t length) const;
-    // Which lists' quads sample only black texels of the sheet.
+    // The glyphs' lists, as glCallLists over them with the list base set.
+    void callGlyphs(const char* glyphs, size_t count) const;
+    // Which lists' quads sample only black texels of the sheet, and where
+    // the others can sample ink.
     void findBlankGlyphs(const Texture& sheet);
-    bool hasBlankGlyph(const char* text, size_t length) const;
+    void findInk(const Texture& sheet);
     std::array<bool, 256> blank_{};
+    std::array<InkBox, 256> ink_{};
     static void leaveLastGlyphTexCoord(const char* text, size_t length);
 };
 

@@ -7,6 +7,7 @@ bool frameCoveredLater = false;
 
 namespace {
 uint64_t skipped = 0;
+uint64_t scissored = 0;
 }  // namespace
 
 bool sendsGeometry(float alpha) {
@@ -22,6 +23,14 @@ void noteSkippedGeometry(uint64_t count) {
 
 uint64_t skippedGeometryCount() {
     return skipped;
+}
+
+void noteScissoredGlyph() {
+    ++scissored;
+}
+
+uint64_t scissoredGlyphCount() {
+    return scissored;
 }
 
 }  // namespace tev

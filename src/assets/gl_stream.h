@@ -35,4 +35,9 @@ void noteSkippedGeometry(uint64_t count);
 // Draws whose geometry was left out since the program started.
 uint64_t skippedGeometryCount();
 
+// Counts glyphs the built show drew within the scissor box around their ink
+// (a counter for tests and benchmarks).
+void noteScissoredGlyph();
+uint64_t scissoredGlyphCount();
+
 }  // namespace tev

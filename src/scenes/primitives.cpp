@@ -1,5 +1,7 @@
 #include "scenes/primitives.h"
 
+#include <vector>
+
 #include "platform/gl_context_serial.h"
 
 namespace tev {
@@ -10,15 +12,21 @@ uint64_t cubeListContext = 0;  // the context the list was compiled in
 uint64_t cubesDrawn = 0;
 }  // namespace
 
+TexturedQuad texturedQuadCorners(float sOffset, float tOffset, float half, float depth) {
+    return {
+        {{sOffset, tOffset},
+         {sOffset + 1.0f, tOffset},
+         {sOffset + 1.0f, tOffset + 1.0f},
+         {sOffset, tOffset + 1.0f}},
+        {{-half, half, depth}, {half, half, depth}, {half, -half, depth}, {-half, -half, depth}}};
+}
+
 void texturedQuad(float sOffset, float tOffset, float half, float depth) {
-    glTexCoord2f(sOffset, tOffset);
-    glVertex3f(-half, half, depth);
-    glTexCoord2f(sOffset + 1.0f, tOffset);
-    glVertex3f(half, half, depth);
-    glTexCoord2f(sOffset + 1.0f, tOffset + 1.0f);
-    glVertex3f(half, -half, depth);
-    glTexCoord2f(sOffset, tOffset + 1.0f);
-    glVertex3f(-half, -half, depth);
+    const TexturedQuad quad = texturedQuadCorners(sOffset, tOffset, half, depth);
+    for (int k = 0; k < 4; ++k) {
+        glTexCoord2f(quad.st[k][0], quad.st[k][1]);
+        glVertex3f(quad.xyz[k][0], quad.xyz[k][1], quad.xyz[k][2]);
+    }
 }
 
 void tiledQuad(float sRepeat, float tRepeat, float half, float depth) {
@@ -40,33 +48,43 @@ void plainQuad(float scale, float depth) {
     glVertex3f(-h, -h, depth);
 }
 
-void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0, float x1,
-                  float y1, float depth) {
+std::vector<TexturedQuad> gridQuads(const float* coords, int32_t columns, int32_t rows, float x0,
+                                    float y0, float x1, float y1, float depth) {
+    std::vector<TexturedQuad> quads;
+    if (rows < 2 || columns < 2) return quads;
     const float dx = (x1 - x0) / static_cast<float>(columns - 1);
     const float dy = (y1 - y0) / static_cast<float>(rows - 1);
-    glBegin(GL_QUADS);
-    if (rows >= 2 && columns >= 2) {
-        auto vertex = [&](int32_t i, int32_t j, float x, float y) {
-            const float* st = coords + 2 * (static_cast<int64_t>(j) * columns + i);
-            glTexCoord2f(st[0], st[1]);
-            glVertex3f(x, y, depth);
-        };
-        float y = y0;
-        for (int32_t j = 0; j <= rows - 2; ++j) {
-            const float yNext = y + dy;
-            float x = x0;
-            for (int32_t i = 0; i <= columns - 2; ++i) {
-                const float xNext = x + dx;
-                vertex(i, j, x, y);
-                vertex(i + 1, j, xNext, y);
-                vertex(i + 1, j + 1, xNext, yNext);
-                vertex(i, j + 1, x, yNext);
-                x = xNext;
-            }
-            y = y + dy;
+    quads.reserve(static_cast<size_t>(rows - 1) * static_cast<size_t>(columns - 1));
+    auto corner = [&](TexturedQuad& quad, int k, int32_t i, int32_t j, float x, float y) {
+        const float* st = coords + 2 * (static_cast<int64_t>(j) * columns + i);
+        quad.st[k][0] = st[0];
+        quad.st[k][1] = st[1];
+        quad.xyz[k][0] = x;
+        quad.xyz[k][1] = y;
+        quad.xyz[k][2] = depth;
+    };
+    float y = y0;
+    for (int32_t j = 0; j <= rows - 2; ++j) {
+        const float yNext = y + dy;
+        float x = x0;
+        for (int32_t i = 0; i <= columns - 2; ++i) {
+            const float xNext = x + dx;
+            TexturedQuad& quad = quads.emplace_back();
+            corner(quad, 0, i, j, x, y);
+            corner(quad, 1, i + 1, j, xNext, y);
+            corner(quad, 2, i + 1, j + 1, xNext, yNext);
+            corner(quad, 3, i, j + 1, x, yNext);
+            x = xNext;
         }
+        y = y + dy;
     }
-    glEnd();
+    return quads;
+}
+
+void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0, float x1,
+                  float y1, float depth) {
+    const std::vector<TexturedQuad> quads = gridQuads(coords, columns, rows, x0, y0, x1, y1, depth);
+    sendTexturedQuads(quads.data(), quads.size());
 }
 
 namespace {

@@ -7,12 +7,16 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <vector>
+
+#include "assets/magnified_draw.h"
 
 namespace tev {
 
 // Texture offsets (s, t) to (s + 1, t + 1) over a square of half-size `half`
 // at z = depth, from the top left corner clockwise.
 void texturedQuad(float sOffset, float tOffset, float half, float depth);
+TexturedQuad texturedQuadCorners(float sOffset, float tOffset, float half, float depth);
 
 // Texture coordinates 0..sRepeat and 0..tRepeat over the same square.
 void tiledQuad(float sRepeat, float tRepeat, float half, float depth);
@@ -21,9 +25,16 @@ void tiledQuad(float sRepeat, float tRepeat, float half, float depth);
 void plainQuad(float scale, float depth);
 
 // A columns x rows grid of points from (x0, y0) to (x1, y1) at `depth`,
-// drawn as quads; `coords` holds one (s, t) pair per point, row-major.
+// drawn as quads; `coords` holds one (s, t) pair per point, row-major. Sent
+// through sendTexturedQuads: in the built show, runs of quads that magnify
+// a mipmapped texture everywhere go with linear minification.
 void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0, float x1,
                   float y1, float depth);
+// The grid's quads, row by row, each with the corners of points (i, j),
+// (i + 1, j), (i + 1, j + 1), (i, j + 1); none for fewer than two rows or
+// columns.
+std::vector<TexturedQuad> gridQuads(const float* coords, int32_t columns, int32_t rows, float x0,
+                                    float y0, float x1, float y1, float depth);
 
 // A cube of half-size `half` with normals and texture coordinates. The
 // first call in a GL context compiles and draws it; later calls replay that

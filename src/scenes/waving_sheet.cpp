@@ -2,9 +2,11 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "assets/gl_stream.h"
+#include "assets/magnified_draw.h"
 #include "assets/pack_file.h"
 #include "platform/extension_probe.h"
 #include "proc/exact_math.h"
@@ -74,17 +76,20 @@ void WavingSheet::drawSheet(float now, float start) {
         glTexCoord2f(last[0], last[1]);
         return;
     }
-    glBegin(GL_QUADS);
+    // The near rows magnify the picture everywhere; in the built show they
+    // go with linear minification, which samples them as the mipmaps would.
+    TexturedQuad quads[49];
     for (int b = 0; b < 7; ++b) {
         for (int a = 0; a < 7; ++a) {
             const int corners[4] = {a * 8 + b, (a + 1) * 8 + b, (a + 1) * 8 + b + 1, a * 8 + b + 1};
-            for (int index : corners) {
-                glTexCoord2f(sheetCoords[index][0], sheetCoords[index][1]);
-                glVertex3f(sheetPoints[index][0], sheetPoints[index][1], sheetPoints[index][2]);
+            TexturedQuad& quad = quads[b * 7 + a];
+            for (int k = 0; k < 4; ++k) {
+                std::copy(sheetCoords[corners[k]], sheetCoords[corners[k]] + 2, quad.st[k]);
+                std::copy(sheetPoints[corners[k]], sheetPoints[corners[k]] + 3, quad.xyz[k]);
             }
         }
     }
-    glEnd();
+    sendTexturedQuads(quads, 49);
 }
 
 }  // namespace tev

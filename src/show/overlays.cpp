@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "assets/gl_stream.h"
+#include "assets/magnified_draw.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -112,17 +113,15 @@ bool squareCoversView(const Matrix& mvp, double half, double depth) {
     return true;
 }
 
-// Sends a square's geometry. Blended with GL_SRC_ALPHA and
-// GL_ONE_MINUS_SRC_ALPHA at full opacity, it replaces what lies under it:
-// the blend reads the destination for nothing, so the built show sends it
-// unblended and turns blending on again after.
+// Sends a square's geometry (`send` brackets it with glBegin / glEnd).
+// Blended with GL_SRC_ALPHA and GL_ONE_MINUS_SRC_ALPHA at full opacity, it
+// replaces what lies under it: the blend reads the destination for nothing,
+// so the built show sends it unblended and turns blending on again after.
 template <class Send>
 void sendSquare(bool fullyOpaque, Send send) {
     const bool unblended = fullyOpaque && !literalGlStream;
     if (unblended) glDisable(GL_BLEND);
-    glBegin(GL_QUADS);
     send();
-    glEnd();
     if (unblended) glEnable(GL_BLEND);
 }
 
@@ -213,7 +212,12 @@ void drawPictureShow(float t) {
     glColor4f(1.0f, 1.0f, 1.0f, a);
     if (sendsGeometry(a)) {
         const bool opaque = a >= 1.0f && pictures[std::clamp(kept.pictureIndex, 0, 15)].opaque();
-        sendSquare(opaque, [] { texturedQuad(1.0f, 1.0f, 1.0f, 0.0f); });
+        // Magnified everywhere at most window sizes: then sent with linear
+        // minification, which samples it exactly as its mipmaps would.
+        sendSquare(opaque, [] {
+            const TexturedQuad quad = texturedQuadCorners(1.0f, 1.0f, 1.0f, 0.0f);
+            sendTexturedQuads(&quad, 1);
+        });
     } else {
         skipTexturedQuad(1.0f, 1.0f);
     }
@@ -245,7 +249,13 @@ void drawWhiteFlash(float t) {
     glDisable(GL_TEXTURE_2D);
     const float a = whiteFlashAlpha(t);
     glColor4f(1.0f, 1.0f, 1.0f, a);
-    if (sendsGeometry(a)) sendSquare(a >= 1.0f, [] { plainQuad(1.0f, -1.5f); });
+    if (sendsGeometry(a)) {
+        sendSquare(a >= 1.0f, [] {
+            glBegin(GL_QUADS);
+            plainQuad(1.0f, -1.5f);
+            glEnd();
+        });
+    }
 }
 
 }  // namespace tev

@@ -73,7 +73,12 @@ void drawFrame() {
     // The clear colour is the one the previous frame left (the sheet and the
     // ring set a warm grey), so black here only matters for the next clear
     // when neither draws.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const auto on = scheduledBlocks(t);
+    // Only the lit scenes test depth. In a frame without them nothing reads
+    // the depth buffer, and the next frame that tests it clears it first, so
+    // the built show clears the colour alone.
+    const bool depthRead = literalGlStream || on[kLitSceneA] || on[kLitSceneB];
+    glClear(GL_COLOR_BUFFER_BIT | (depthRead ? GL_DEPTH_BUFFER_BIT : 0));
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -81,7 +86,6 @@ void drawFrame() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    const auto on = scheduledBlocks(t);
     auto run = [&](ShowBlock block, auto draw) {
         if (!on[block]) return;
         enterBlock(block);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # tev-bench, briefly and small: both modes timed over the span asked for,
-# the figures as JSON and the chart as a PNG; bad arguments refused.
+# the figures as JSON and the chart as a PNG, the shares of frames within
+# one and two 60 Hz periods, both modes' frames compared pixel for pixel;
+# bad arguments refused.
 set -uo pipefail
 BIN_DIR=$(cd "$1" && pwd)
 WORK=$(mktemp -d)
@@ -9,15 +11,35 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cd "$BIN_DIR"
 
 env -u DISPLAY -u WAYLAND_DISPLAY ./tev-bench --size 48x36 --fps 4 --from 108 --to 112 \
-    --json "$WORK/figures.json" --plot "$WORK/chart.png" >"$WORK/out" 2>&1 ||
+    --compare --json "$WORK/figures.json" --plot "$WORK/chart.png" >"$WORK/out" 2>&1 ||
     fail "the bench failed: $(cat "$WORK/out")"
 for key in median_frame_ms_built median_frame_ms_literal median_ratio_built_literal setup_ms \
-           setup_steps_ms per_second; do
+           setup_steps_ms per_second under_16_7_ms under_33_3_ms linear_minified_quads \
+           scissored_glyphs compared_frames; do
     grep -q "\"$key\"" "$WORK/figures.json" || fail "no $key in the JSON"
 done
 # 4 s at 4 fps, each frame in both modes; the seconds 108 to 111 in the table.
 grep -q '"built": {"frames": 16,' "$WORK/figures.json" || fail "not 16 built frames: $(cat "$WORK/figures.json")"
 grep -q '"diverged_frames": 0' "$WORK/figures.json" || fail "the modes left different state"
+grep -q '"compared_frames": 16,' "$WORK/figures.json" || fail "not 16 frames compared"
+grep -q '"differing_frames": 0,' "$WORK/figures.json" || fail "the modes drew different pixels"
+grep -q '^frames compared: 16, differing: 0' "$WORK/out" || fail "no comparison in the report"
+# The shares agree with the worst frame: all frames within a period when
+# the worst one is, fewer otherwise.
+grep -Eq '^built +16 .* [0-9.]+% +[0-9.]+%$' "$WORK/out" ||
+    fail "no shares: $(grep built "$WORK/out")"
+for limit in 16.7 33.3; do
+    key="under_${limit/./_}_ms"
+    grep -o "\"built\": {[^}]*}" "$WORK/figures.json" | awk -v key="\"$key\":" \
+        -v limit="$limit" '{
+            for (i = 1; i <= NF; ++i) {
+                if ($i == "\"worst\":") worst = $(i + 1) + 0
+                if ($i == key) share = $(i + 1) + 0
+            }
+            bound = limit == 16.7 ? 1000 / 60 : 1000 / 30
+            exit !((worst < bound && share == 1) || (worst >= bound && share < 1))
+        }' || fail "$key does not agree with the worst frame: $(cat "$WORK/figures.json")"
+done
 for second in 108 109 110 111; do
     grep -q "^ *$second |" "$WORK/out" || fail "no row for second $second"
 done
@@ -26,7 +48,7 @@ grep -q "music" "$WORK/out" || fail "no set-up steps in the report"
 
 ./tev-bench --help | grep -q "usage: tev-bench" || fail "--help"
 for bad in "--size 0x10" "--fps 0" "--from 5 --to 5" "--to 131" "--mode fast" "--json" \
-           "--bogus"; do
+           "--bogus" "--compare --mode built"; do
     # shellcheck disable=SC2086
     ./tev-bench $bad >"$WORK/out" 2>&1
     status=$?

@@ -1,15 +1,19 @@
 // The show as built against the literal GL stream: every frame of the whole
 // show drawn both ways from the same state gives the same pixels, the same
 // GL state and the same kept values, while the built show leaves out draws
-// where it should.
+// where it should. Small and at 10 fps for every frame; at the show's own
+// size once a second, where its magnified textures go with linear
+// minification.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <map>
+#include <string>
 #include <vector>
 
+#include "assets/magnified_draw.h"
 #include "scenes/primitives.h"
 #include "show/offline_show.h"
 #include "show/show.h"
@@ -17,9 +21,24 @@
 namespace tev {
 namespace {
 
-constexpr int kWidth = 96;
-constexpr int kHeight = 72;
-constexpr int kFps = 10;
+// The minification filter of every mipmapped texture the show draws with
+// (those the built show may switch to linear). The others change their own
+// filters when they are uploaded, which the literal frame, drawn first,
+// does for both.
+void addTextureFilters(std::vector<float>& digest) {
+    std::vector<GLuint> names = {logoTexture.textureName, sheetTexture.textureName};
+    for (const Texture& picture : pictures)
+        names.push_back(picture.textureName);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    for (GLuint name : names) {
+        GLint filter = 0;
+        glBindTexture(GL_TEXTURE_2D, name);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        digest.push_back(static_cast<float>(filter));
+    }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+}
 
 // The GL state a frame leaves that a later frame or block could see.
 std::vector<float> glStateDigest() {
@@ -46,7 +65,7 @@ std::vector<float> glStateDigest() {
     for (GLenum name : {GL_FOG_START, GL_FOG_END, GL_FOG_DENSITY})
         floats(name, 1);
     for (GLenum cap : {GL_FOG, GL_LIGHTING, GL_LIGHT0, GL_DEPTH_TEST, GL_BLEND, GL_CULL_FACE,
-                       GL_TEXTURE_2D, GL_COLOR_MATERIAL}) {
+                       GL_TEXTURE_2D, GL_COLOR_MATERIAL, GL_SCISSOR_TEST}) {
         digest.push_back(glIsEnabled(cap) ? 1.0f : 0.0f);
     }
     for (GLenum name :
@@ -63,6 +82,8 @@ std::vector<float> glStateDigest() {
     GLint env = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
     digest.push_back(static_cast<float>(env));
+    integers(GL_SCISSOR_BOX, 4);
+    addTextureFilters(digest);
     return digest;
 }
 
@@ -111,30 +132,68 @@ Drawn drawNext(OfflineShow& show, bool literal) {
     return d;
 }
 
-TEST(BuiltShow, EveryFrameOfTheShowMatchesTheLiteralStream) {
-    std::string error;
-    auto show = OfflineShow::create(kWidth, kHeight, kFps, &error);
-    ASSERT_TRUE(show) << error;
+// Where two frames' GL states first part: the block boundary (the block
+// about to run) and the place in the digest.
+std::string whereStatesDiffer(const std::vector<std::vector<float>>& a,
+                              const std::vector<std::vector<float>>& b) {
+    if (a.size() != b.size()) return " (a different number of blocks)";
+    for (size_t k = 0; k < a.size(); ++k) {
+        if (a[k] == b[k]) continue;
+        for (size_t i = 0; i < a[k].size() && i < b[k].size(); ++i) {
+            if (a[k][i] != b[k][i]) {
+                return " (before block " + std::to_string(a[k].back()) + ", value " +
+                       std::to_string(i) + ": " + std::to_string(a[k][i]) + " literal, " +
+                       std::to_string(b[k][i]) + " built)";
+            }
+        }
+    }
+    return "";
+}
 
+// What drawing the whole show both ways found.
+struct Comparison {
     int frames = 0;
-    int failures = 0;
+    bool ended = false;
     std::map<int, uint64_t> skippedBySecond;  // draws left out, per whole second
+    uint64_t linearMinified = 0;
+    uint64_t scissored = 0;
+};
+
+// Draws every frame of the show at width x height and fps twice from the
+// same state, literal then built, and fails on the first five that differ.
+Comparison compareEveryFrame(int width, int height, int fps) {
+    Comparison c;
+    std::string error;
+    auto show = OfflineShow::create(width, height, fps, &error);
+    if (!show) {
+        ADD_FAILURE() << error;
+        return c;
+    }
+    const uint64_t linearBefore = linearMinifiedQuadCount();
+    const uint64_t scissoredBefore = scissoredGlyphCount();
+    int failures = 0;
     while (!show->ended() && failures < 5) {
         const double t = show->nextFrameTime();
         const auto mark = show->mark();
         const uint64_t cubesBefore = cubeDrawCount();
         const uint64_t skippedBefore = skippedGeometryCount();
+        const uint64_t linearFrame = linearMinifiedQuadCount();
+        const uint64_t scissoredFrame = scissoredGlyphCount();
         saveGlState();
         const Drawn literal = drawNext(*show, true);
         EXPECT_EQ(skippedGeometryCount(), skippedBefore) << "the literal stream left out a draw";
+        EXPECT_EQ(linearMinifiedQuadCount(), linearFrame) << "the literal stream went linear";
+        EXPECT_EQ(scissoredGlyphCount(), scissoredFrame) << "the literal stream used a scissor";
         restoreGlState();
         show->returnTo(mark);
         const Drawn built = drawNext(*show, false);
-        skippedBySecond[static_cast<int>(std::floor(t))] += skippedGeometryCount() - skippedBefore;
-        ++frames;
+        c.skippedBySecond[static_cast<int>(std::floor(t))] +=
+            skippedGeometryCount() - skippedBefore;
+        ++c.frames;
         std::string differs;
         if (literal.pixels != built.pixels) differs += " pixels";
-        if (literal.glStates != built.glStates) differs += " GL-state";
+        if (literal.glStates != built.glStates)
+            differs += " GL-state" + whereStatesDiffer(literal.glStates, built.glStates);
         if (!(literal.state == built.state)) differs += " kept-values";
         if (literal.cubes - cubesBefore != built.cubes - literal.cubes) differs += " cubes";
         if (!differs.empty()) {
@@ -142,8 +201,16 @@ TEST(BuiltShow, EveryFrameOfTheShowMatchesTheLiteralStream) {
             ++failures;
         }
     }
-    EXPECT_TRUE(show->ended());
-    EXPECT_GE(frames, 1300);
+    c.ended = show->ended();
+    c.linearMinified = linearMinifiedQuadCount() - linearBefore;
+    c.scissored = scissoredGlyphCount() - scissoredBefore;
+    return c;
+}
+
+TEST(BuiltShow, EveryFrameOfTheShowMatchesTheLiteralStream) {
+    Comparison c = compareEveryFrame(96, 72, 10);
+    EXPECT_TRUE(c.ended);
+    EXPECT_GE(c.frames, 1300);
 
     // Where the built show leaves draws out: texture layers and credit
     // copies with negative alpha (4 s), the logo while its alpha is negative
@@ -151,8 +218,20 @@ TEST(BuiltShow, EveryFrameOfTheShowMatchesTheLiteralStream) {
     // opaque picture and faded words (105 s), everything under the white
     // flash (110 s), the faded flash (125 s).
     for (int second : {4, 40, 50, 70, 98, 105, 110, 125}) {
-        EXPECT_GT(skippedBySecond[second], 0u) << "nothing left out in second " << second;
+        EXPECT_GT(c.skippedBySecond[second], 0u) << "nothing left out in second " << second;
     }
+    // The clock's digits fill the small view: drawn within their ink.
+    EXPECT_GT(c.scissored, 0u);
+}
+
+TEST(BuiltShow, AtTheShowsOwnSizeEverySecondMatchesTheLiteralStream) {
+    // At 800 x 600 the logo, the sheet's near rows and the pictures are
+    // magnified, which they are not at the small size.
+    const Comparison c = compareEveryFrame(800, 600, 1);
+    EXPECT_TRUE(c.ended);
+    EXPECT_GE(c.frames, 130);
+    EXPECT_GT(c.linearMinified, 130u * 20);
+    EXPECT_GT(c.scissored, 0u);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // What a draw left out by the built show still does: a skipped first cube
 // fixes the size of every later cube, a skipped primitive leaves the
-// current texture coordinate as the draw would, and of a long text only
-// the glyphs in view are sent, with the same pixels and the same matrices.
+// current texture coordinate as the draw would, of a long text only the
+// glyphs in view are sent, and a large glyph within the scissor box around
+// its ink: with the same pixels and the same matrices.
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -9,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "assets/bitmap_font.h"
 #include "assets/embedded_image.h"
@@ -109,8 +111,10 @@ class LongText : public test::GlTest {
     };
 
     // The text drawn as one mode sends it, over a 90-degree view in which
-    // it starts near the left edge and runs far past the right one.
-    Result draw(bool literal, const std::string& text, float x, float scale, float alpha) {
+    // it starts near the left edge and runs far past the right one; after
+    // `before`, drawn at alpha 0, when there is one.
+    Result draw(bool literal, const std::string& text, float x, float scale, float alpha,
+                const std::string& before = "") {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glMatrixMode(GL_PROJECTION);
@@ -121,11 +125,13 @@ class LongText : public test::GlTest {
         glTranslatef(x, -5, -40);
         glRotatef(20, 0, 1, 0);
         literalGlStream = literal;
-        const uint64_t before = skippedGeometryCount();
+        const uint64_t skippedBefore = skippedGeometryCount();
         glTexCoord2f(-9, -9);
+        currentTexCoord();  // the literal stream never leaves one pending
+        if (!before.empty()) font.draw(false, 0, 0, before.c_str(), scale, scale, 0.0f);
         font.draw(false, 0, 0, text.c_str(), scale, scale, alpha);
         literalGlStream = false;
-        Result r{frame(*gl), currentTexCoord(), {}, skippedGeometryCount() - before};
+        Result r{frame(*gl), currentTexCoord(), {}, skippedGeometryCount() - skippedBefore};
         glGetFloatv(GL_MODELVIEW_MATRIX, r.modelview.data());
         return r;
     }
@@ -172,6 +178,64 @@ TEST_F(LongText, BlankGlyphsAreLeftOutWithTheSamePixels) {
         EXPECT_EQ(built.st, literal.st);
         EXPECT_EQ(built.modelview, literal.modelview);
     }
+}
+
+TEST_F(LongText, LargeGlyphsAreDrawnWithinTheBoxAroundTheirInkWithTheSamePixels) {
+    // Every code with a list, one glyph at a time, each 64 units tall at
+    // depth 40 (about 100 pixels here), turned away by 20 degrees.
+    uint64_t scissored = 0;
+    for (int code = 1; code < 240; ++code) {
+        SCOPED_TRACE("code " + std::to_string(code));
+        const std::string text(1, static_cast<char>(code));
+        const Result literal = draw(true, text, -32.0f, 4.0f, 0.8f);
+        const uint64_t before = scissoredGlyphCount();
+        const Result built = draw(false, text, -32.0f, 4.0f, 0.8f);
+        scissored += scissoredGlyphCount() - before;
+        ASSERT_EQ(built.pixels, literal.pixels);
+        EXPECT_EQ(built.st, literal.st);
+        EXPECT_EQ(built.modelview, literal.modelview);
+        EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+        GLint box[4];
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{0, 0, kWidth, kHeight}));
+    }
+    // Letters, digits and signs leave most of their cell black.
+    EXPECT_GT(scissored, 150u);
+    // Small text is sent without the box.
+    const uint64_t before = scissoredGlyphCount();
+    draw(false, "small text", -10.0f, 0.25f, 0.8f);
+    EXPECT_EQ(scissoredGlyphCount(), before);
+}
+
+TEST_F(LongText, GlyphsSentOneByOneAfterALeftOutTextLeaveTheirOwnCoordinate) {
+    // The text at alpha 0 leaves a texture coordinate set outside
+    // glBegin / glEnd in the built show; the large glyphs after it are sent
+    // one list at a time, each within its ink.
+    for (const std::string text : {"W", "Wo", "a W"}) {
+        SCOPED_TRACE(text);
+        const Result literal = draw(true, text, -60.0f, 4.0f, 0.8f, "mirror");
+        const uint64_t before = scissoredGlyphCount();
+        const Result built = draw(false, text, -60.0f, 4.0f, 0.8f, "mirror");
+        EXPECT_GT(scissoredGlyphCount(), before);
+        EXPECT_EQ(built.pixels, literal.pixels);
+        EXPECT_EQ(built.st, literal.st);
+        EXPECT_EQ(built.modelview, literal.modelview);
+    }
+}
+
+TEST_F(LongText, AScissorBoxAlreadyInUseIsLeftAlone) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(10, 20, 100, 90);
+    const Result literal = draw(true, "104.37", -90.0f, 4.0f, 0.8f);
+    const uint64_t before = scissoredGlyphCount();
+    const Result built = draw(false, "104.37", -90.0f, 4.0f, 0.8f);
+    EXPECT_EQ(scissoredGlyphCount(), before);
+    EXPECT_EQ(built.pixels, literal.pixels);
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    GLint box[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{10, 20, 100, 90}));
+    glDisable(GL_SCISSOR_TEST);
 }
 
 TEST_F(LongText, TextAtAlphaZeroSendsNoGlyphButLeavesTheSameState) {
