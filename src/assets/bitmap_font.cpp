@@ -9,6 +9,7 @@
 #include "assets/clip_matrix.h"
 #include "assets/gl_stream.h"
 #include "assets/texture.h"
+#include "platform/offscreen_picture.h"
 
 namespace tev {
 
@@ -120,10 +121,11 @@ bool glyphOutsideView(const double m[16], double x0) {
 
 // The window rectangle (x, y, x + width, y + height, in pixels) around
 // the rectangle (x0, y0)-(x1, y1) of a glyph's plane under `m` and the
-// viewport, one pixel wider each way than its corners' pixel centres need.
-// False when a corner lies at or behind the eye.
-bool windowBox(const double m[16], const double viewport[4], double x0, double y0, double x1,
-               double y1, double box[4]) {
+// viewport, one pixel wider each way than its corners' pixel centres need;
+// `yDown` when the clip origin is at the upper left. False when a corner
+// lies at or behind the eye.
+bool windowBox(const double m[16], const double viewport[4], bool yDown, double x0, double y0,
+               double x1, double y1, double box[4]) {
     const double xs[4] = {x0, x1, x1, x0};
     const double ys[4] = {y0, y0, y1, y1};
     double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
@@ -133,8 +135,8 @@ bool windowBox(const double m[16], const double viewport[4], double x0, double y
             clip[row] = m[row] * xs[i] + m[4 + row] * ys[i] + m[12 + row];
         if (!(clip[3] > 1e-6)) return false;
         for (int axis = 0; axis < 2; ++axis) {
-            const double w =
-                viewport[axis] + (clip[axis] / clip[3] + 1.0) * 0.5 * viewport[2 + axis];
+            const double ndc = (axis == 1 && yDown ? -clip[axis] : clip[axis]) / clip[3];
+            const double w = viewport[axis] + (ndc + 1.0) * 0.5 * viewport[2 + axis];
             lo[axis] = std::min(lo[axis], w);
             hi[axis] = std::max(hi[axis], w);
         }
@@ -170,6 +172,7 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
     // The scissor box is this text's own: left as it was found, and not
     // used at all when the test is already on.
     const bool mayScissor = glIsEnabled(GL_SCISSOR_TEST) == GL_FALSE;
+    const bool yDown = platform::drawingClipOriginUpperLeft();
     GLint savedBox[4] = {};
     bool scissorUsed = false, scissorOn = false;
 
@@ -194,8 +197,8 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
             glTranslatef(advance, 0.0f, 0.0f);
             noteSkippedGeometry(1);
             runStart = k + 1;
-        } else if (mayScissor && windowBox(m, viewport, x0, 0.0, x0 + 16.0, 16.0, quad) &&
-                   windowBox(m, viewport, x0 + box.x0, box.y0, x0 + box.x1, box.y1, ink)) {
+        } else if (mayScissor && windowBox(m, viewport, yDown, x0, 0.0, x0 + 16.0, 16.0, quad) &&
+                   windowBox(m, viewport, yDown, x0 + box.x0, box.y0, x0 + box.x1, box.y1, ink)) {
             const double quadArea = (quad[2] - quad[0]) * (quad[3] - quad[1]);
             const double inkArea = (ink[2] - ink[0]) * (ink[3] - ink[1]);
             if (quadArea >= kScissoredArea && inkArea <= kScissoredShare * quadArea) {

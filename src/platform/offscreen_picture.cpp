@@ -46,6 +46,8 @@ bool contextHasFramebuffers() {
     return extensions != nullptr && std::strstr(extensions, "GL_ARB_framebuffer_object") != nullptr;
 }
 
+bool clipOriginUpperLeft = false;
+
 bool contextHasClipControl() {
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     int major = 0, minor = 0;
@@ -135,17 +137,25 @@ std::unique_ptr<OffscreenPicture> OffscreenPicture::create(int width, int height
     if (contextHasClipControl() && load(gl.clipControl, "glClipControl")) {
         gl.clipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
         picture->topRowFirst_ = true;
+        clipOriginUpperLeft = true;
     }
     return picture;
 }
 
 OffscreenPicture::~OffscreenPicture() {
     if (gl.bindFramebuffer == nullptr) return;
-    if (topRowFirst_) gl.clipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+    if (topRowFirst_) {
+        gl.clipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+        clipOriginUpperLeft = false;
+    }
     gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
     gl.deleteFramebuffers(1, &framebuffer_);
     gl.deleteRenderbuffers(1, &colour_);
     gl.deleteRenderbuffers(1, &depth_);
+}
+
+bool drawingClipOriginUpperLeft() {
+    return clipOriginUpperLeft;
 }
 
 void OffscreenPicture::bind() const {

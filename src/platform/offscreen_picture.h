@@ -73,6 +73,11 @@ class OffscreenPicture {
     mutable std::vector<uint8_t> rows_;
 };
 
+// Whether the show draws with the clip origin at the upper left now, as it
+// does into a picture that needs it: window y then counts down from the
+// top, which matters to whoever turns a draw's corners into a scissor box.
+bool drawingClipOriginUpperLeft();
+
 // Reads WIDTH x HEIGHT pixels from the origin of the framebuffer bound for
 // reading as RGB bytes into `rgb`; top row first unless told otherwise
 // (`rows` is scratch space for turning the rows over).
