@@ -63,8 +63,8 @@ void addEntry(Bytes& pack, const Entry& e) {
     char name[kNameBytes] = {};
     std::memcpy(name, e.name.data(), std::min(e.name.size(), kNameBytes));
     pack.insert(pack.end(), name, name + kNameBytes);
-    put32(pack,
-          static_cast<uint32_t>(e.declaredSize >= 0 ? e.declaredSize : int32_t(e.payload.size())));
+    tev::putLe32(pack, static_cast<uint32_t>(e.declaredSize >= 0 ? e.declaredSize
+                                                                 : int32_t(e.payload.size())));
     pack.insert(pack.end(), e.payload.begin(), e.payload.end());
 }
 
