@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace tev::test {
@@ -29,9 +28,19 @@ std::string TempDir::write(const std::string& name, const std::vector<uint8_t>& 
     return full;
 }
 
+// Reads what the file holds when the read starts. A file another thread
+// keeps writing (an audio device's output) could otherwise grow faster than
+// a slow build reads it, and the read would never reach its end.
 std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return {};
+    const std::streamoff size = in.tellg();
+    if (size <= 0) return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
 }
 
 std::string readText(const std::string& path) {
