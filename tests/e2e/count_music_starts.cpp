@@ -7,46 +7,19 @@
 // that rewinds its sink for a new stream can drop the first few
 // milliseconds of it on the way to the sink's monitor.
 
-#include <libopenmpt/libopenmpt.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <vector>
+
+#include "module_audio.h"
+#include "temp_dir.h"
 
 namespace {
 
 constexpr int kRate = 44100;
 constexpr size_t kMatchSamples = kRate;  // half a second, two channels
-
-std::vector<char> readAll(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The module's opening, as the show plays it (no dither, stop at the end).
-std::vector<int16_t> renderOpening(const std::vector<char>& module, size_t frames) {
-    openmpt_module* mod =
-        openmpt_module_create_from_memory2(module.data(), module.size(), nullptr, nullptr, nullptr,
-                                           nullptr, nullptr, nullptr, nullptr);
-    if (mod == nullptr) return {};
-    openmpt_module_ctl_set_text(mod, "play.at_end", "stop");
-    openmpt_module_ctl_set_integer(mod, "dither", 0);
-    std::vector<int16_t> pcm(frames * 2);
-    size_t done = 0;
-    while (done < frames) {
-        const size_t got = openmpt_module_read_interleaved_stereo(
-            mod, kRate, std::min<size_t>(1024, frames - done), pcm.data() + 2 * done);
-        if (got == 0) break;
-        done += got;
-    }
-    openmpt_module_destroy(mod);
-    pcm.resize(done * 2);
-    return pcm;
-}
 
 bool matchesAt(const std::vector<int16_t>& audio, size_t at, const int16_t* reference) {
     if (std::abs(audio[at] - reference[0]) > 1) return false;
@@ -65,8 +38,10 @@ int main(int argc, char** argv) {
     }
     const size_t lostFrames =
         argc == 4 ? static_cast<size_t>(std::atof(argv[3]) * kRate / 1000) : 0;
-    const std::vector<char> module = readAll(argv[1]);
-    const std::vector<int16_t> reference = renderOpening(module, 10 * kRate);
+    const std::vector<uint8_t> module = tev::test::readFile(argv[1]);
+    // The module's opening, as the show plays it.
+    const std::vector<int16_t> reference =
+        tev::test::renderModule(module.data(), module.size(), 10 * kRate);
     const auto first =
         std::find_if(reference.begin(), reference.end(), [](int16_t s) { return s != 0; });
     const size_t start = static_cast<size_t>(first - reference.begin()) & ~size_t{1};
@@ -75,10 +50,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const std::vector<char> bytes = readAll(argv[2]);
-    std::vector<int16_t> audio(bytes.size() / 2);
-    std::copy(bytes.begin(), bytes.begin() + audio.size() * 2,
-              reinterpret_cast<char*>(audio.data()));
+    const std::vector<int16_t> audio = tev::test::readPcm(argv[2]);
     // Where each left-channel value stands among the allowed first frames,
     // so that only positions that begin like one of them are compared.
     std::vector<std::vector<size_t>> firstFrames(65536);

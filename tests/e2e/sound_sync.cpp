@@ -14,17 +14,17 @@
 // first frame drawn for a time past T. Exit status 1 when the sound does not
 // match (the offsets are printed all the same).
 
-#include <libopenmpt/libopenmpt.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "module_audio.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -35,38 +35,12 @@ constexpr long kSearchWindows = 250;    // lags of up to half a second either wa
 constexpr double kMinCorrelation = 0.9;
 constexpr double kMaxShiftMs = 2.0;
 
-std::vector<int16_t> readMono(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
-    std::vector<int16_t> mono(bytes.size() / 4);
-    for (size_t i = 0; i < mono.size(); ++i) {
-        int16_t left, right;
-        std::copy_n(bytes.data() + 4 * i, 2, reinterpret_cast<char*>(&left));
-        std::copy_n(bytes.data() + 4 * i + 2, 2, reinterpret_cast<char*>(&right));
-        mono[i] = static_cast<int16_t>((left + right) / 2);
-    }
-    return mono;
-}
-
-// The module as the show plays it (no dither, stopping at its end), mono.
-std::vector<int16_t> render(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
-    openmpt_module* mod = openmpt_module_create_from_memory2(
-        bytes.data(), bytes.size(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    std::vector<int16_t> mono;
-    if (mod == nullptr) return mono;
-    openmpt_module_ctl_set_text(mod, "play.at_end", "stop");
-    openmpt_module_ctl_set_integer(mod, "dither", 0);
-    std::vector<int16_t> block(2 * 1024);
-    while (size_t got = openmpt_module_read_interleaved_stereo(mod, kRate, 1024, block.data())) {
-        for (size_t i = 0; i < got; ++i)
-            mono.push_back(static_cast<int16_t>((block[2 * i] + block[2 * i + 1]) / 2));
-    }
-    openmpt_module_destroy(mod);
-    return mono;
+// Interleaved stereo to mono, the mean of the two channels.
+std::vector<int16_t> mono(const std::vector<int16_t>& stereo) {
+    std::vector<int16_t> out(stereo.size() / 2);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<int16_t>((stereo[2 * i] + stereo[2 * i + 1]) / 2);
+    return out;
 }
 
 size_t firstSound(const std::vector<int16_t>& pcm) {
@@ -161,8 +135,11 @@ int main(int argc, char** argv) {
                      "[STAMPS PROBE.log SINK_MS T...]\n");
         return 2;
     }
-    const std::vector<int16_t> rendered = render(argv[1]);
-    const std::vector<int16_t> recorded = readMono(argv[2]);
+    // The module as the show plays it, and the recording, both mono.
+    const std::vector<uint8_t> module = tev::test::readFile(argv[1]);
+    const std::vector<int16_t> rendered =
+        mono(tev::test::renderModule(module.data(), module.size()));
+    const std::vector<int16_t> recorded = mono(tev::test::readPcm(argv[2]));
     const size_t r0 = firstSound(rendered), w0 = firstSound(recorded);
     if (r0 == rendered.size() || w0 == recorded.size()) {
         std::fprintf(stderr, "no sound in %s\n", w0 == recorded.size() ? argv[2] : argv[1]);

@@ -3,7 +3,6 @@
 // plays into nothing, and an unknown driver name has no device at all.
 
 #include <gtest/gtest.h>
-#include <libopenmpt/libopenmpt.h>
 #include <stdlib.h>
 
 #include <chrono>
@@ -17,6 +16,7 @@
 
 #include "assets/music_player.h"
 #include "embedded.h"
+#include "module_audio.h"
 #include "platform/pulse_latency.h"
 #include "platform/sound.h"
 #include "temp_dir.h"
@@ -36,20 +36,7 @@ void useDriver(const char* name) {
 
 // libopenmpt's own 16-bit render, played once to its end.
 std::vector<int16_t> referenceRender(const std::vector<uint8_t>& bytes) {
-    openmpt_module* module = openmpt_module_create_from_memory2(
-        bytes.data(), bytes.size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
-        nullptr, nullptr, nullptr, nullptr);
-    std::vector<int16_t> pcm;
-    if (module == nullptr) return pcm;
-    openmpt_module_ctl_set_text(module, "play.at_end", "stop");
-    openmpt_module_ctl_set_integer(module, "dither", 0);
-    std::vector<int16_t> block(2 * 1024);
-    while (size_t frames =
-               openmpt_module_read_interleaved_stereo(module, 44100, 1024, block.data())) {
-        pcm.insert(pcm.end(), block.begin(), block.begin() + long(2 * frames));
-    }
-    openmpt_module_destroy(module);
-    return pcm;
+    return tev::test::renderModule(bytes.data(), bytes.size());
 }
 
 // The show's module ended after its first order (4 s), where the pads
@@ -60,12 +47,7 @@ std::vector<uint8_t> firstOrderOnly() {
     return bytes;
 }
 
-std::vector<int16_t> readPcm(const std::string& path) {
-    const std::vector<uint8_t> bytes = tev::test::readFile(path);
-    std::vector<int16_t> pcm(bytes.size() / 2);
-    if (!pcm.empty()) std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
-    return pcm;
-}
+using tev::test::readPcm;
 
 size_t firstNonZero(const std::vector<int16_t>& pcm) {
     size_t i = 0;
