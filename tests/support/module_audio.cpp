@@ -10,10 +10,9 @@
 namespace tev::test {
 
 std::vector<int16_t> renderModule(const void* data, size_t size, size_t maxFrames) {
-    openmpt_module* module =
-        openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr,
-                                           openmpt_error_func_ignore, nullptr, nullptr, nullptr,
-                                           nullptr);
+    openmpt_module* module = openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent,
+                                                                nullptr, openmpt_error_func_ignore,
+                                                                nullptr, nullptr, nullptr, nullptr);
     std::vector<int16_t> pcm;
     if (module == nullptr) return pcm;
     openmpt_module_ctl_set_text(module, "play.at_end", "stop");
