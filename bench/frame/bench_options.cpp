@@ -6,7 +6,7 @@ namespace tev::bench {
 
 const char kUsage[] =
     "usage: tev-bench [--size WxH] [--fps N] [--from S] [--to S] [--mode both|built|literal]\n"
-    "                 [--json FILE] [--plot FILE.png] [--blocks] [--compare]\n"
+    "                 [--json FILE] [--plot FILE.png] [--blocks] [--fragments] [--compare]\n"
     "\n"
     "Plays the show headless from t = 0 with a virtual clock (frame k at k / fps\n"
     "seconds), with glFinish after every frame, and times the frames from --from\n"
@@ -25,6 +25,10 @@ const char kUsage[] =
     "  --plot FILE  the chart (default frame-times.png)\n"
     "  --blocks     also time each block of the timeline; the glFinish after\n"
     "               every block makes those frames slower than the others\n"
+    "  --fragments  (implies --blocks) also count the fragments each block\n"
+    "               makes per frame, and the time per fragment; the counting\n"
+    "               itself costs a little, so take block times from a run\n"
+    "               without it\n"
     "  --compare    (mode both) also read back every frame in both modes and\n"
     "               count the pixels that differ; exit status 1 when any do\n"
     "  --help       this text\n"
@@ -47,6 +51,11 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             return options;
         }
         if (arg == "--blocks") {
+            options.blocks = true;
+            continue;
+        }
+        if (arg == "--fragments") {
+            options.fragments = true;
             options.blocks = true;
             continue;
         }

@@ -13,11 +13,12 @@ struct Options {
     int fps = 30;
     double from = 0.0;
     double to = 130.0;
-    bool built = true;     // time the show as built
-    bool literal = true;   // time the literal GL stream
-    bool blocks = false;   // time each block (a glFinish after each)
-    bool compare = false;  // read both modes' frames back and count differing pixels
-    std::string json;      // --json FILE
+    bool built = true;       // time the show as built
+    bool literal = true;     // time the literal GL stream
+    bool blocks = false;     // time each block (a glFinish after each)
+    bool compare = false;    // read both modes' frames back and count differing pixels
+    bool fragments = false;  // count each block's fragments (implies blocks)
+    std::string json;        // --json FILE
     std::string plot = "frame-times.png";
     bool help = false;
     bool version = false;

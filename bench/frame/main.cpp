@@ -2,6 +2,7 @@
 // literal GL stream, and set-up time by step.
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <chrono>
 #include <cmath>
@@ -17,6 +18,7 @@
 #include "file_io.h"
 #include "frame_stats.h"
 #include "platform/data_dir.h"
+#include "platform/gl_proc.h"
 #include "plot.h"
 #include "show/offline_show.h"
 #include "show/show.h"
@@ -41,9 +43,11 @@ void noteSetupStep(const char* step) {
     stepStart = Clock::now();
 }
 
-// Per block: total milliseconds and frames, for the mode being drawn.
+// Per block: total milliseconds, fragments and frames, for the mode being
+// drawn.
 struct BlockTimes {
     std::map<int, double> total;
+    std::map<int, double> fragments;
     std::map<int, int> frames;
 };
 BlockTimes blockTimes[2];  // [literal]
@@ -51,14 +55,65 @@ BlockTimes* currentBlockTimes = nullptr;
 int currentBlock = -1;  // -1: the prologue
 Clock::time_point blockStart;
 
-void noteBlock(int block) {
+// Counts the samples that pass between two block boundaries (--fragments).
+class FragmentCounter {
+  public:
+    bool start() {
+        gen_ = reinterpret_cast<PFNGLGENQUERIESPROC>(tev::platform::glProcAddress("glGenQueries"));
+        begin_ =
+            reinterpret_cast<PFNGLBEGINQUERYPROC>(tev::platform::glProcAddress("glBeginQuery"));
+        end_ = reinterpret_cast<PFNGLENDQUERYPROC>(tev::platform::glProcAddress("glEndQuery"));
+        result_ = reinterpret_cast<PFNGLGETQUERYOBJECTUIVPROC>(
+            tev::platform::glProcAddress("glGetQueryObjectuiv"));
+        if (!gen_ || !begin_ || !end_ || !result_) return false;
+        gen_(1, &query_);
+        return query_ != 0 && glGetError() == GL_NO_ERROR;
+    }
+    bool enabled() const { return query_ != 0; }
+    void begin() {
+        end();  // a count left running by a frame that was not timed
+        begin_(GL_SAMPLES_PASSED, query_);
+        running_ = true;
+    }
+    // The samples since begin(); 0 when no count was running.
+    double end() {
+        if (!running_) return 0.0;
+        running_ = false;
+        end_(GL_SAMPLES_PASSED);
+        GLuint samples = 0;
+        result_(query_, GL_QUERY_RESULT, &samples);
+        return samples;
+    }
+
+  private:
+    PFNGLGENQUERIESPROC gen_ = nullptr;
+    PFNGLBEGINQUERYPROC begin_ = nullptr;
+    PFNGLENDQUERYPROC end_ = nullptr;
+    PFNGLGETQUERYOBJECTUIVPROC result_ = nullptr;
+    GLuint query_ = 0;
+    bool running_ = false;
+};
+FragmentCounter fragmentCounter;
+
+// Closes the running block's figures and, unless `next` is none, opens
+// the next block's.
+constexpr int kNoBlock = -2;
+void closeBlock(int next) {
     glFinish();
+    const double fragments = fragmentCounter.enabled() ? fragmentCounter.end() : 0.0;
     if (currentBlockTimes != nullptr) {
         currentBlockTimes->total[currentBlock] += millisecondsSince(blockStart);
+        currentBlockTimes->fragments[currentBlock] += fragments;
         currentBlockTimes->frames[currentBlock] += 1;
     }
-    currentBlock = block;
+    if (next == kNoBlock) return;
+    currentBlock = next;
+    if (fragmentCounter.enabled()) fragmentCounter.begin();
     blockStart = Clock::now();
+}
+
+void noteBlock(int block) {
+    closeBlock(block);
 }
 
 const char* blockName(int block) {
@@ -76,18 +131,18 @@ double timedFrame(tev::OfflineShow& show, bool literal, bool blocks) {
     if (blocks) {
         currentBlockTimes = &blockTimes[literal ? 1 : 0];
         currentBlock = -1;
+        if (fragmentCounter.enabled()) fragmentCounter.begin();
     }
     const auto start = Clock::now();
     blockStart = start;
     show.drawNextFrame();
     glFinish();
     const double ms = millisecondsSince(start);
-    show.present();  // frame boundaries for GL trace tools; not timed
     if (blocks) {
-        currentBlockTimes->total[currentBlock] += millisecondsSince(blockStart);
-        currentBlockTimes->frames[currentBlock] += 1;
+        closeBlock(kNoBlock);
         currentBlockTimes = nullptr;
     }
+    show.present();  // frame boundaries for GL trace tools; not timed
     return ms;
 }
 
@@ -182,6 +237,8 @@ void comparePixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
 void playShow(tev::OfflineShow& show, const tev::bench::Options& options, Measurements& m) {
     std::vector<uint8_t> firstPixels, secondPixels;
     if (options.blocks) tev::setBlockHook(noteBlock);
+    if (options.fragments && !fragmentCounter.start())
+        std::fprintf(stderr, "tev-bench: no occlusion queries; fragments not counted\n");
     m.both = options.built && options.literal;
     const auto runStart = Clock::now();
     while (!show.ended()) {
@@ -281,24 +338,52 @@ void printSetup(const Measurements& m) {
         std::printf("  %-16s %8.2f ms\n", name.c_str(), ms);
 }
 
-void printBlocks() {
-    std::printf("\nper block, ms per frame it ran in (frames)\n");
+// One block's figures in one mode, per frame it ran in.
+struct BlockRow {
+    int block;
+    bool literal;
+    int frames;
+    double ms;
+    double fragments;  // -1 when not counted
+};
+
+std::vector<BlockRow> blockRows() {
     std::map<int, bool> blocks;
     for (const auto& bt : blockTimes) {
         for (const auto& entry : bt.total)
             blocks[entry.first] = true;
     }
+    std::vector<BlockRow> rows;
     for (const auto& [block, unused] : blocks) {
-        std::printf("  %-14s", blockName(block));
         for (int mode = 0; mode < 2; ++mode) {
             const auto& bt = blockTimes[mode];
             const auto it = bt.total.find(block);
             if (it == bt.total.end()) continue;
             const int frames = bt.frames.at(block);
-            std::printf("  %s %7.2f (%d)", mode ? "literal" : "built", it->second / frames, frames);
+            const double fragments =
+                fragmentCounter.enabled() ? bt.fragments.at(block) / frames : -1.0;
+            rows.push_back({block, mode == 1, frames, it->second / frames, fragments});
         }
-        std::printf("\n");
     }
+    return rows;
+}
+
+void printBlocks() {
+    const bool fragments = fragmentCounter.enabled();
+    std::printf("\nper block, ms per frame it ran in (frames)%s\n",
+                fragments ? "; thousands of fragments per frame; ns per fragment" : "");
+    const auto rows = blockRows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const BlockRow& row = rows[i];
+        if (i == 0 || rows[i - 1].block != row.block) {
+            std::printf("%s  %-14s", i ? "\n" : "", blockName(row.block));
+        }
+        std::printf("  %s %7.2f (%d)", row.literal ? "literal" : "built", row.ms, row.frames);
+        if (!fragments) continue;
+        std::printf(" %8.1f k", row.fragments / 1000.0);
+        if (row.fragments > 0) std::printf(" %5.2f ns", row.ms * 1e6 / row.fragments);
+    }
+    if (!rows.empty()) std::printf("\n");
 }
 
 // The per-second medians and 95th percentiles as a PNG chart.
@@ -370,6 +455,26 @@ std::string jsonReport(const tev::bench::Options& options, const Measurements& m
                       (long long)m.comparedFrames, (long long)m.differingFrames,
                       (long long)m.differingPixels);
         json += buffer;
+    }
+    if (options.blocks) {
+        json += "  \"blocks\": [";
+        const auto rows = blockRows();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const BlockRow& row = rows[i];
+            std::snprintf(buffer, sizeof buffer,
+                          "%s\n    {\"block\": %s, \"mode\": \"%s\", \"frames\": %d, "
+                          "\"ms_per_frame\": %.3f",
+                          i ? "," : "", jsonString(blockName(row.block)).c_str(),
+                          row.literal ? "literal" : "built", row.frames, row.ms);
+            json += buffer;
+            if (row.fragments >= 0) {
+                std::snprintf(buffer, sizeof buffer, ", \"fragments_per_frame\": %.1f",
+                              row.fragments);
+                json += buffer;
+            }
+            json += "}";
+        }
+        json += "\n  ],\n";
     }
     json += "  \"setup_steps_ms\": {";
     for (size_t i = 0; i < setupSteps.size(); ++i) {

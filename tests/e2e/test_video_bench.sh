@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # tev-bench, briefly and small: both modes timed over the span asked for,
 # the figures as JSON and the chart as a PNG, the shares of frames within
-# one and two 60 Hz periods, both modes' frames compared pixel for pixel;
-# bad arguments refused.
+# one and two 60 Hz periods, both modes' frames compared pixel for pixel,
+# each block's fragments counted; bad arguments refused.
 set -uo pipefail
 BIN_DIR=$(cd "$1" && pwd)
 WORK=$(mktemp -d)
@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cd "$BIN_DIR"
 
 env -u DISPLAY -u WAYLAND_DISPLAY ./tev-bench --size 48x36 --fps 4 --from 108 --to 112 \
-    --compare --json "$WORK/figures.json" --plot "$WORK/chart.png" >"$WORK/out" 2>&1 ||
+    --compare --fragments --json "$WORK/figures.json" --plot "$WORK/chart.png" >"$WORK/out" 2>&1 ||
     fail "the bench failed: $(cat "$WORK/out")"
 for key in median_frame_ms_built median_frame_ms_literal median_ratio_built_literal setup_ms \
            setup_steps_ms per_second under_16_7_ms under_33_3_ms linear_minified_quads \
@@ -40,6 +40,25 @@ for limit in 16.7 33.3; do
             exit !((worst < bound && share == 1) || (worst >= bound && share < 1))
         }' || fail "$key does not agree with the worst frame: $(cat "$WORK/figures.json")"
 done
+# The literal noise veil is one quad over the whole 48 x 36 view, and no
+# block of the built show makes more fragments than the same block drawn
+# literally.
+grep -q '{"block": "noise veil", "mode": "literal", "frames": 16, "ms_per_frame": [0-9.]*, "fragments_per_frame": 1728.0}' \
+    "$WORK/figures.json" || fail "the literal noise veil did not cover the view once"
+grep '"fragments_per_frame"' "$WORK/figures.json" | sed 's/.*"block": "\([^"]*\)", "mode": "\([a-z]*\)".*"fragments_per_frame": \([0-9.]*\).*/\1|\2|\3/' |
+    awk -F'|' '{ count[$1, $2] = $3; names[$1] = 1 }
+        END {
+            for (name in names) {
+                if (!((name, "built") in count) || !((name, "literal") in count)) exit 1
+                if (count[name, "built"] > count[name, "literal"]) {
+                    print name > "/dev/stderr"
+                    exit 1
+                }
+                ++blocks
+            }
+            exit blocks < 8
+        }' || fail "a block of the built show made more fragments, or blocks are missing"
+grep -q '^  noise veil .* literal .* 1.7 k' "$WORK/out" || fail "no fragment counts in the report"
 for second in 108 109 110 111; do
     grep -q "^ *$second |" "$WORK/out" || fail "no row for second $second"
 done
