@@ -96,7 +96,7 @@ class FragmentCounter {
 FragmentCounter fragmentCounter;
 
 // Closes the running block's figures and, unless `next` is none, opens
-// the next block's.
+// the next block's (the show's block hook).
 constexpr int kNoBlock = -2;
 void closeBlock(int next) {
     glFinish();
@@ -110,10 +110,6 @@ void closeBlock(int next) {
     currentBlock = next;
     if (fragmentCounter.enabled()) fragmentCounter.begin();
     blockStart = Clock::now();
-}
-
-void noteBlock(int block) {
-    closeBlock(block);
 }
 
 const char* blockName(int block) {
@@ -236,7 +232,7 @@ void comparePixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
 // Plays the span asked for, timing every frame in the modes asked for.
 void playShow(tev::OfflineShow& show, const tev::bench::Options& options, Measurements& m) {
     std::vector<uint8_t> firstPixels, secondPixels;
-    if (options.blocks) tev::setBlockHook(noteBlock);
+    if (options.blocks) tev::setBlockHook(closeBlock);
     if (options.fragments && !fragmentCounter.start())
         std::fprintf(stderr, "tev-bench: no occlusion queries; fragments not counted\n");
     m.both = options.built && options.literal;
