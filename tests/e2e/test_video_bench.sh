@@ -43,9 +43,12 @@ done
 # The literal noise veil is one quad over the whole 48 x 36 view, and no
 # block of the built show makes more fragments than the same block drawn
 # literally.
-grep -q '{"block": "noise veil", "mode": "literal", "frames": 16, "ms_per_frame": [0-9.]*, "fragments_per_frame": 1728.0}' \
-    "$WORK/figures.json" || fail "the literal noise veil did not cover the view once"
-grep '"fragments_per_frame"' "$WORK/figures.json" | sed 's/.*"block": "\([^"]*\)", "mode": "\([a-z]*\)".*"fragments_per_frame": \([0-9.]*\).*/\1|\2|\3/' |
+veil='{"block": "noise veil", "mode": "literal", "frames": 16, "ms_per_frame": [0-9.]*'
+grep -q "$veil, \"fragments_per_frame\": 1728.0}" "$WORK/figures.json" ||
+    fail "the literal noise veil did not cover the view once"
+# block|mode|fragments per frame, one line each
+counts='s/.*"block": "([^"]*)", "mode": "([a-z]*)".*"fragments_per_frame": ([0-9.]*).*/\1|\2|\3/'
+grep '"fragments_per_frame"' "$WORK/figures.json" | sed -E "$counts" |
     awk -F'|' '{ count[$1, $2] = $3; names[$1] = 1 }
         END {
             for (name in names) {
@@ -59,6 +62,14 @@ grep '"fragments_per_frame"' "$WORK/figures.json" | sed 's/.*"block": "\([^"]*\)
             exit blocks < 8
         }' || fail "a block of the built show made more fragments, or blocks are missing"
 grep -q '^  noise veil .* literal .* 1.7 k' "$WORK/out" || fail "no fragment counts in the report"
+# --blocks alone times the blocks of the one mode asked for, and counts nothing.
+env -u DISPLAY -u WAYLAND_DISPLAY ./tev-bench --size 48x36 --fps 4 --from 108 --to 109 \
+    --mode built --blocks --json "$WORK/blocks.json" --plot "$WORK/blocks.png" \
+    >"$WORK/blocks" 2>&1 || fail "the bench with --blocks failed: $(cat "$WORK/blocks")"
+grep -q '{"block": "noise veil", "mode": "built", "frames": 4, ' "$WORK/blocks.json" ||
+    fail "no timed noise veil: $(cat "$WORK/blocks.json")"
+! grep -q '"mode": "literal"\|fragments_per_frame' "$WORK/blocks.json" ||
+    fail "--blocks in mode built listed a literal row or counted fragments"
 for second in 108 109 110 111; do
     grep -q "^ *$second |" "$WORK/out" || fail "no row for second $second"
 done
