@@ -70,7 +70,9 @@ class FragmentCounter {
         return query_ != 0 && glGetError() == GL_NO_ERROR;
     }
     bool enabled() const { return query_ != 0; }
+    // Starts a count, when counting at all.
     void begin() {
+        if (!enabled()) return;
         end();  // a count left running by a frame that was not timed
         begin_(GL_SAMPLES_PASSED, query_);
         running_ = true;
@@ -100,7 +102,7 @@ FragmentCounter fragmentCounter;
 constexpr int kNoBlock = -2;
 void closeBlock(int next) {
     glFinish();
-    const double fragments = fragmentCounter.enabled() ? fragmentCounter.end() : 0.0;
+    const double fragments = fragmentCounter.end();
     if (currentBlockTimes != nullptr) {
         currentBlockTimes->total[currentBlock] += millisecondsSince(blockStart);
         currentBlockTimes->fragments[currentBlock] += fragments;
@@ -108,7 +110,7 @@ void closeBlock(int next) {
     }
     if (next == kNoBlock) return;
     currentBlock = next;
-    if (fragmentCounter.enabled()) fragmentCounter.begin();
+    fragmentCounter.begin();
     blockStart = Clock::now();
 }
 
@@ -127,7 +129,7 @@ double timedFrame(tev::OfflineShow& show, bool literal, bool blocks) {
     if (blocks) {
         currentBlockTimes = &blockTimes[literal ? 1 : 0];
         currentBlock = -1;
-        if (fragmentCounter.enabled()) fragmentCounter.begin();
+        fragmentCounter.begin();
     }
     const auto start = Clock::now();
     blockStart = start;
@@ -375,7 +377,7 @@ void printBlocks() {
             std::printf("%s  %-14s", i ? "\n" : "", blockName(row.block));
         }
         std::printf("  %s %7.2f (%d)", row.literal ? "literal" : "built", row.ms, row.frames);
-        if (!fragments) continue;
+        if (row.fragments < 0) continue;
         std::printf(" %8.1f k", row.fragments / 1000.0);
         if (row.fragments > 0) std::printf(" %5.2f ns", row.ms * 1e6 / row.fragments);
     }
