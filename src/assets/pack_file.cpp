@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "assets/picture_budget.h"
 #include "platform/little_endian.h"
 #include "platform/regular_file.h"
 
@@ -48,17 +49,21 @@ int LoadLog::write(const char* format, ...) {
 namespace {
 
 // The wanted entry: its own width, height and depth, then that many pixel
-// bytes, whatever its payload size says. The buffer is never larger than the
-// file (a damaged size can't ask for more memory than the pack takes on
-// disk); pixels the file lacks read as zero.
-uint8_t readPicture(FILE* file, long long fileBytes, Texture& texture) {
+// bytes, whatever its payload size says. The picture must fit the memory
+// budget, not the file: pixels a cut-short or sparse file lacks read as zero.
+uint8_t readPicture(FILE* file, Texture& texture) {
     LoadLog& log = loadLog();
-    uint8_t sizes[12] = {};  // size bytes the file lacks read as zero
-    std::fread(sizes, 1, sizeof sizes, file);
+    uint8_t sizes[pack::kPictureHeaderBytes] = {};  // size bytes the file lacks read as zero
+    const size_t sizeBytes = std::fread(sizes, 1, sizeof sizes, file);
     texture.setSize(readSigned32(sizes), readSigned32(sizes + 4), readSigned32(sizes + 8));
     log.write("READING::width: %d\n", texture.width);
     log.write("READING::height: %d\n", texture.height);
     log.write("READING::depth: %d\n\n", texture.channels);
+    // Sizes cut off by the end of the file are not the picture's.
+    if (sizeBytes != sizeof sizes) {
+        texture.releasePixels();
+        return kPackShort;
+    }
 
     const size_t bytes = texture.byteCount();
     const int32_t w = texture.width, h = texture.height, d = texture.channels;
@@ -66,12 +71,14 @@ uint8_t readPicture(FILE* file, long long fileBytes, Texture& texture) {
         texture.releasePixels();  // no pixel bytes to read: all of them were read
         return kPackOk;
     }
-    // Negative, overflowing, or more than the whole file holds.
-    if (bytes == 0 || fileBytes < 0 || bytes > static_cast<unsigned long long>(fileBytes)) {
+    // Negative, overflowing, or more than the show lets a picture take.
+    PictureBudget& budget = pictureBudget();
+    if (bytes == 0 || !budget.fits(w, h, bytes)) {
         texture.releasePixels();
         return kPackShort;
     }
     if (!texture.pixels.allocate(bytes)) return kPackNoMemory;
+    budget.spend(bytes);
     const size_t got = std::fread(texture.pixels.get(), 1, bytes, file);
     std::memset(texture.pixels.get() + got, 0, bytes - got);
     return got == bytes ? kPackOk : kPackShort;
@@ -114,7 +121,7 @@ uint8_t readEntry(const char* packPath, char* entryName, Texture& texture) {
         const int32_t payloadSize = readSigned32(entry + pack::kNameBytes);
         log.write("READING::data name: %s\n", name);
         log.write("READING::data size: %d\n", payloadSize);
-        if (std::strcmp(name, entryName) == 0) return readPicture(file.get(), size, texture);
+        if (std::strcmp(name, entryName) == 0) return readPicture(file.get(), texture);
         // A negative size would seek backwards for ever. A payload that runs
         // past the end leaves no next entry to read: the scan is over.
         if (payloadSize < 0) return kPackShort;

@@ -14,16 +14,17 @@ enum PackStatus : uint8_t {
     kPackOk = 0,
     kPackBadVersion = 1,  // not "PACK", or the version byte is not 1
     kPackCannotOpen = 3,  // missing, unreadable, or not a regular file
-    kPackShort = 4,       // the header or the wanted pixels can't be read in full; a damaged entry
+    kPackShort = 4,       // the header or the wanted entry can't be read in full, or is refused
     kPackNoMemory = 6,
     kPackNoEntry = 7,
 };
 
 // Fills `texture`'s width, height, channels and pixels from the first entry
 // named `entryName` (its name and GL texture are left alone). `entryName` is
-// cut to 14 characters in place. A payload or picture that claims more than
-// is left of the file, or a negative size, ends the read with kPackShort at
-// once.
+// cut to 14 characters in place. A negative payload size, sizes cut off by
+// the end of the file, or a picture over the memory budget (picture_budget.h)
+// end the read with kPackShort, the sizes kept and no pixels. A picture
+// within it whose pixels the file lacks is kPackShort too, the rest zero.
 uint8_t readEntry(const char* packPath, char* entryName, Texture& texture);
 
 // An append-mode text log, opened and closed around every message. The

@@ -2,8 +2,9 @@
 
 #include <cstdio>
 #include <memory>
-#include <new>
+#include <utility>
 
+#include "assets/picture_budget.h"
 #include "platform/little_endian.h"
 #include "platform/regular_file.h"
 
@@ -66,7 +67,6 @@ TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
     texture.path = path;
     File file(platform::openRegularFile(path));
     if (!file) return TgaDecode::Failed;
-    const long long totalBytes = platform::fileSize(file.get());
 
     // Reaching the end of the file is not an error here: fields it lacks
     // read as zero, and so do pixels.
@@ -76,15 +76,7 @@ TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
 
     const int32_t channels = header.pixelDepth / 8;
     texture.setSize(texture.width, texture.height, channels);
-    // The temporary buffer. A negative size can't be allocated, and one of
-    // more pixel bytes than the whole file holds is refused as if it
-    // couldn't: a damaged header must not ask for more memory than the file
-    // takes on disk.
-    const int64_t pixelCount = int64_t{header.width} * header.height;
-    if (header.width < 0 || header.height < 0 || totalBytes < 0 ||
-        pixelCount * channels > totalBytes) {
-        return TgaDecode::Failed;
-    }
+    if (header.width < 0 || header.height < 0) return TgaDecode::Failed;
     texture.setSize(header.width, header.height, channels);
     if (channels != 1 && channels != 3 && channels != 4) {
         // Read but neither converted nor uploaded (a 16-bit file gives 2
@@ -93,44 +85,53 @@ TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
         texture.releasePixels();
         return TgaDecode::Unconverted;
     }
-    const auto sourceBytes = static_cast<size_t>(pixelCount * channels);
-    std::unique_ptr<uint8_t[]> source(new (std::nothrow) uint8_t[sourceBytes + 1]());
-    if (!source) return TgaDecode::Failed;
-    // Always room for RGBA, at most four times the file.
+    // One buffer, with room for RGBA: the file's pixels are read into its
+    // start and spread out in place. Bounded by the memory budget, not by
+    // the file, so that a cut-short file still loads.
+    const int64_t pixelCount = int64_t{header.width} * header.height;
     const auto rgbaBytes = static_cast<size_t>(pixelCount * 4);
-    if (rgbaBytes > 0 && !texture.pixels.allocate(rgbaBytes, true)) return TgaDecode::Failed;
-
-    std::fread(source.get(), 1, sourceBytes, file.get());
-    if (channels >= 3) {
-        for (int64_t i = 0; i < pixelCount; ++i) {
-            uint8_t* p = source.get() + i * channels;
-            std::swap(p[0], p[2]);  // BGR(A) to RGB(A)
+    if (rgbaBytes > 0) {
+        PictureBudget& budget = pictureBudget();
+        if (!budget.fits(header.width, header.height, rgbaBytes)) {
+            texture.releasePixels();
+            return TgaDecode::Failed;
         }
+        if (!texture.pixels.allocate(rgbaBytes, true)) return TgaDecode::Failed;
+        budget.spend(rgbaBytes);
+    }
+    uint8_t* rgba = texture.pixels.get();
+    if (rgba != nullptr) {
+        std::fread(rgba, 1, static_cast<size_t>(pixelCount * channels), file.get());
     }
     if (std::ferror(file.get())) return TgaDecode::Failed;
 
-    uint8_t* out = texture.pixels.get();
-    const uint8_t* in = source.get();
+    // Back to front, so that no pixel is overwritten before it is spread.
     switch (channels) {
         case 4:
-            std::copy(in, in + pixelCount * 4, out);
+            for (int64_t i = 0; i < pixelCount; ++i)
+                std::swap(rgba[4 * i], rgba[4 * i + 2]);  // BGRA to RGBA
             break;
         case 3:
-            for (int64_t i = 0; i < pixelCount; ++i, in += 3, out += 4) {
-                out[0] = in[0];
-                out[1] = in[1];
-                out[2] = in[2];
+            for (int64_t i = pixelCount - 1; i >= 0; --i) {
+                const uint8_t* in = rgba + 3 * i;
+                const uint8_t b = in[0], g = in[1], r = in[2];
+                uint8_t* out = rgba + 4 * i;
+                out[0] = r;
+                out[1] = g;
+                out[2] = b;
                 out[3] = 255;
             }
             break;
         case 1:
-            for (int64_t i = 0; i < pixelCount; ++i, ++in, out += 4) {
-                out[0] = out[1] = out[2] = *in;
+            for (int64_t i = pixelCount - 1; i >= 0; --i) {
+                const uint8_t gray = rgba[i];
+                uint8_t* out = rgba + 4 * i;
+                out[0] = out[1] = out[2] = gray;
                 out[3] = 255;
             }
             break;
     }
-    if (colourKey && texture.pixels) applyColourKey(texture.pixels.get(), pixelCount);
+    if (colourKey && rgba != nullptr) applyColourKey(rgba, static_cast<size_t>(pixelCount));
     texture.channels = 4;
     return TgaDecode::Rgba;
 }

@@ -9,6 +9,7 @@
 #include "assets/embedded_image.h"
 #include "assets/music_player.h"
 #include "assets/pack_file.h"
+#include "assets/picture_budget.h"
 #include "assets/texture_generator.h"
 #include "embedded.h"
 #include "platform/clock.h"
@@ -102,6 +103,9 @@ void setSetupStepHook(SetupStepHook hook) {
 bool showSetup() {
     startStep("GL defaults");
     setGlDefaults();
+    // The pictures this cycle reads share one memory budget, bounded by
+    // this context's largest texture side.
+    startPictureCycle();
     startStep("font");
     buildFont();
     std::snprintf(packPath, sizeof packPath, "%s", "DATA.PAK");

@@ -3,7 +3,8 @@
 # reads the damaged files into the same records that held the good ones.
 # First the pack (its pictures claim far more pixels than it holds), then
 # the TGA files (depths of 16, 40 and 0 bits, sizes beyond the file). Each
-# time the show goes on, the damaged pictures empty; Escape gives 0. Run by
+# time the show goes on, the damaged pictures black as far as the picture
+# budget reads them and empty beyond it; Escape gives 0. Run by
 # the sanitizer build too, where any read past a buffer is a report.
 source "$(dirname "$0")/lib.sh" "$@"
 

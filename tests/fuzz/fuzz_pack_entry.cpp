@@ -1,6 +1,6 @@
 // readEntry on any pack file with any entry name. The input's first byte is
 // the length of the name, the name follows, and the rest is the pack file.
-// A read may keep no more than the pack's own size.
+// A read may keep no more than the picture budget, whatever the pack claims.
 
 #include <sanitizer/asan_interface.h>
 
@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "assets/pack_file.h"
+#include "assets/picture_budget.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -24,16 +25,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pack.set(packBytes, packSize);
 
     tev::Texture texture;
+    tev::fuzz::startCycle();
+    const tev::PictureBudget& budget = tev::pictureBudget();
     {
-        tev::fuzz::AllocationCap cap(packSize + tev::fuzz::kStreamAllowance);
+        tev::fuzz::AllocationCap cap(budget.total() + tev::fuzz::kStreamAllowance);
         const uint8_t status = tev::readEntry(pack.path(), name.get(), texture);
         // Whoever uploads the picture reads byteCount() bytes of it: a record
-        // has no buffer or one that holds them, never more than the pack.
+        // has no buffer or one that holds them, within the budget and its
+        // largest side, and counted in it.
         const size_t bytes = texture.byteCount();
-        if (texture.pixels && (bytes == 0 || bytes > packSize || texture.pixels.size() < bytes ||
-                               __asan_region_is_poisoned(texture.pixels.get(), bytes) != nullptr)) {
+        if (texture.pixels &&
+            (bytes == 0 || texture.pixels.size() < bytes || budget.spent() != bytes ||
+             texture.width > budget.largestSide() || texture.height > budget.largestSide() ||
+             __asan_region_is_poisoned(texture.pixels.get(), bytes) != nullptr)) {
             std::abort();
         }
+        if (budget.spent() > budget.total()) std::abort();
         // Read in full means all of its pixels, unless it has none.
         if (status == tev::kPackOk && bytes > 0 && !texture.pixels) std::abort();
     }

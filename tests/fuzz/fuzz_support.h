@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/picture_budget.h"
+
 namespace tev::fuzz {
 
 // An in-memory file that holds the current input, reached by a path, so
@@ -39,5 +41,15 @@ class AllocationCap {
 // What the C library's stream takes for itself on top of what a reader
 // allocates: the FILE record and its buffer.
 constexpr size_t kStreamAllowance = 64 * 1024;
+
+// The picture budget the readers get here: smaller than the show's, so
+// that refusals are common and a run stays fast, and larger than any input.
+constexpr int32_t kLargestSide = 1024;
+constexpr size_t kPictureBytes = 512 * 1024;
+
+// Starts a display cycle with that budget.
+inline void startCycle() {
+    pictureBudget().restart(kLargestSide, kPictureBytes);
+}
 
 }  // namespace tev::fuzz

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
+#include "assets/picture_budget.h"
 #include "gl_test.h"
 #include "platform/little_endian.h"
 #include "temp_dir.h"
@@ -32,6 +35,14 @@ std::vector<uint8_t> tga(int16_t w, int16_t h, uint8_t depth, const std::vector<
 
 class TgaLoader : public test::GlTest {
   protected:
+    void SetUp() override {
+        test::GlTest::SetUp();
+        pictureBudget().restart();
+    }
+    void TearDown() override {
+        pictureBudget().restart();
+        test::GlTest::TearDown();
+    }
     int load(const std::vector<uint8_t>& bytes, bool key = false) {
         path = dir.write("image.tga", bytes);
         return loadTga(texture, path.c_str(), key);
@@ -115,6 +126,42 @@ TEST_F(TgaLoader, TruncatedFileKeepsZerosForWhatItLacks) {
               (std::vector<uint8_t>{0, 0, 7, 255, 0, 0, 0, 255}));
 }
 
+TEST_F(TgaLoader, TheShowsOwnLeafCutShortLoadsAndUploadsWithWhatItLacksZero) {
+    // The sprite as the show has it (the tests run beside the show's data).
+    const auto whole = test::readFile("data/leaf.tga");
+    ASSERT_GT(whole.size(), 19u + 18u);
+    ASSERT_GT(load(whole, true), 0);
+    const auto full = uploaded();
+    ASSERT_EQ(texture.width * texture.height * 3 + 18, static_cast<int>(whole.size()));
+
+    // 19 bytes short: the last six pixels and the red byte of the one
+    // before them are gone, black there, and so transparent under the key.
+    const auto cut = std::vector<uint8_t>(whole.begin(), whole.end() - 19);
+    const int name = load(cut, true);
+    ASSERT_GT(name, 0);
+    EXPECT_EQ(static_cast<GLuint>(name), texture.textureName);
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+    const auto rgba = uploaded();
+    ASSERT_EQ(rgba.size(), full.size());
+    const size_t kept = full.size() - 7 * 4;
+    EXPECT_TRUE(std::equal(full.begin(), full.begin() + kept, rgba.begin()));
+    EXPECT_EQ(rgba[kept], 0);                   // red, not read
+    EXPECT_EQ(rgba[kept + 1], full[kept + 1]);  // green and blue were
+    EXPECT_EQ(std::vector<uint8_t>(rgba.end() - 24, rgba.end()), std::vector<uint8_t>(24, 0));
+}
+
+TEST_F(TgaLoader, EachCycleTakesTheLargestSideOfItsContextAndTheWholeTotal) {
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    ASSERT_GT(side, 0);
+    pictureBudget().restart(8, 100);
+    pictureBudget().spend(100);
+    startPictureCycle();
+    EXPECT_EQ(pictureBudget().largestSide(), side);
+    EXPECT_EQ(pictureBudget().total(), kPictureBudgetBytes);
+    EXPECT_EQ(pictureBudget().spent(), 0u);
+}
+
 // Whatever a file does to a record, its buffer holds what its sizes claim
 // or it has none, and uploading it reads nothing beyond the buffer.
 void expectSafe(const Texture& texture) {
@@ -141,11 +188,15 @@ TEST_F(TgaLoader, EveryEarlyReturnLeavesARecordThatIsSafeToUpload) {
         {"width 0", tga(0, 4, 24, {}), 1, 0, 4, 4},
         // A size that can't be allocated: only the depth was taken.
         {"negative width", tga(-3, 4, 24, {1, 2, 3}), -1, 2, 2, 3},
-        {"more pixels than the file", tga(32767, 32767, 32, {1, 2, 3, 4}), -1, 2, 2, 4},
-        {"more pixels than the file at 40 bits", tga(300, 300, 40, {1}), -1, 2, 2, 5},
+        // Over the memory budget: refused, the sizes kept, no pixels.
+        {"over the largest side", tga(32767, 32767, 32, {1, 2, 3, 4}), -1, 32767, 32767, 4},
+        {"over the total", tga(16384, 16384, 24, {1, 2, 3}), -1, 16384, 16384, 3},
+        // Not converted, so nothing is allocated: not refused.
+        {"more pixels than the file at 40 bits", tga(300, 300, 40, {1}), 0, 300, 300, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        pictureBudget().restart();
         texture = Texture();
         ASSERT_GT(load(good), 0);
         const auto previous = static_cast<int>(texture.textureName);

@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstring>
+#include <utility>
 
+#include "assets/picture_budget.h"
 #include "platform/little_endian.h"
 #include "temp_dir.h"
 
@@ -49,8 +52,12 @@ class PackFile : public ::testing::Test {
         logPath = dir.file("load.log");
         loadLog().setPath(logPath.c_str());
         loadLog().firstWrite = 1;
+        pictureBudget().restart();
     }
-    void TearDown() override { loadLog().setPath(nullptr); }
+    void TearDown() override {
+        loadLog().setPath(nullptr);
+        pictureBudget().restart();
+    }
 
     uint8_t read(const std::string& packPath, const char* name) {
         std::strncpy(nameBuffer, name, sizeof nameBuffer - 1);
@@ -220,8 +227,9 @@ TEST_F(PackFile, ShortPixelsAreReportedAndTheRestIsZero) {
 TEST_F(PackFile, SizesNoBufferCanHoldLeaveTheRecordWithoutPixels) {
     // What a pack swapped while the show runs does to a picture read before.
     const auto good = dir.write("good.pak", pack({{"PIC0", picture(2, 1, 4)}}));
-    for (auto sizes : {std::vector<int32_t>{1024, 1024, 4},  // far more than the file
-                       {65536, 65536, 4},                    // overflows 32 bits
+    for (auto sizes : {std::vector<int32_t>{16384, 16384, 4},  // over the memory budget
+                       {16385, 1, 4},                          // over the largest side
+                       {65536, 65536, 4},                      // overflows 32 bits
                        {-2, 1, 4},
                        {-2, -2, 4}}) {
         ASSERT_EQ(read(good, "PIC0"), kPackOk);
@@ -245,14 +253,117 @@ TEST_F(PackFile, SizesNoBufferCanHoldLeaveTheRecordWithoutPixels) {
     EXPECT_EQ(read(dir.write("empty.pak", pack({{"PIC0", picture(0, 5, 4)}})), "PIC0"), kPackOk);
     EXPECT_EQ(texture.pixels, nullptr);
 
-    // Sizes cut off by the end of the file read as zero there.
-    auto cut = pack({{"PIC0", picture(2, 1, 4)}});
-    cut.resize(pack::kHeaderBytes + pack::kEntryHeaderBytes + 4);  // the width only
-    ASSERT_EQ(read(good, "PIC0"), kPackOk);
-    EXPECT_EQ(read(dir.write("cut.pak", cut), "PIC0"), kPackOk);
-    EXPECT_EQ(texture.width, 2);
-    EXPECT_EQ(texture.height, 0);
+    // Sizes cut off by the end of the file read as zero there, and the
+    // entry can't be read in full: not "found and read".
+    for (size_t sizeBytes : {0, 4, 11}) {
+        auto cut = pack({{"PIC0", picture(2, 1, 4)}});
+        cut.resize(pack::kHeaderBytes + pack::kEntryHeaderBytes + sizeBytes);
+        ASSERT_EQ(read(good, "PIC0"), kPackOk);
+        takeLog();
+        EXPECT_EQ(read(dir.write("cut.pak", cut), "PIC0"), kPackShort) << sizeBytes;
+        EXPECT_EQ(texture.width, sizeBytes >= 4 ? 2 : 0);
+        EXPECT_EQ(texture.height, sizeBytes >= 8 ? 1 : 0);
+        EXPECT_EQ(texture.pixels, nullptr);
+        EXPECT_EQ(takeLog(),
+                  "READING::name: PIC0\nREADING::data name: PIC0\nREADING::data size: 20\n"
+                  "READING::width: " +
+                      std::to_string(texture.width) +
+                      "\nREADING::height: " + std::to_string(texture.height) +
+                      "\nREADING::depth: " + std::to_string(texture.channels) + "\n\n");
+    }
+}
+
+// A pack of one picture entry whose pixels are a hole: the file claims
+// them all, and takes a few bytes on disk.
+std::string sparsePack(const TempDir& dir, const std::string& name, int32_t w, int32_t h,
+                       int32_t depth) {
+    auto bytes = pack({{"PIC0", picture(0, 0, 0)}});
+    const int64_t pixels = int64_t{w} * h * depth;
+    setPayloadSize(bytes, pack::kHeaderBytes,
+                   static_cast<int32_t>(std::min<int64_t>(12 + pixels, INT32_MAX)));
+    for (int i = 0; i < 3; ++i)
+        bytes.resize(bytes.size() - 4);
+    for (int32_t v : {w, h, depth})
+        putLe32(bytes, static_cast<uint32_t>(v));
+    const std::string path = dir.write(name, bytes);
+    std::filesystem::resize_file(path, bytes.size() + static_cast<uint64_t>(pixels));
+    return path;
+}
+
+TEST_F(PackFile, PicturesOverTheLargestSideAreRefusedBeforeAnyAllocation) {
+    pictureBudget().restart(64);
+    EXPECT_EQ(read(dir.write("at.pak", pack({{"PIC0", picture(64, 1, 4)}})), "PIC0"), kPackOk);
+    ASSERT_EQ(texture.pixels.size(), 256u);
+    for (auto [w, h] : {std::pair{65, 1}, std::pair{1, 65}}) {
+        takeLog();
+        const auto path = dir.write("over.pak", pack({{"PIC0", picture(w, h, 4)}}));
+        EXPECT_EQ(read(path, "PIC0"), kPackShort) << w << "x" << h;
+        EXPECT_EQ(texture.width, w);
+        EXPECT_EQ(texture.height, h);
+        EXPECT_EQ(texture.channels, 4);
+        EXPECT_EQ(texture.pixels, nullptr);
+        EXPECT_EQ(takeLog(),
+                  "READING::name: PIC0\nREADING::data name: PIC0\nREADING::data size: " +
+                      std::to_string(12 + w * h * 4) + "\nREADING::width: " + std::to_string(w) +
+                      "\nREADING::height: " + std::to_string(h) + "\nREADING::depth: 4\n\n");
+    }
+    EXPECT_EQ(pictureBudget().spent(), 256u);  // refusals cost nothing
+}
+
+TEST_F(PackFile, AllPicturesOfACycleShareOneTotalThatEachCycleStartsAfresh) {
+    const auto path =
+        dir.write("a.pak", pack({{"PIC0", picture(4, 4, 4)}, {"PIC1", picture(4, 2, 4, 9)}}));
+    pictureBudget().restart(kDefaultLargestSide, 100);
+    ASSERT_EQ(read(path, "PIC0"), kPackOk);  // 64 of 100 bytes
+    EXPECT_EQ(pictureBudget().spent(), 64u);
+    takeLog();
+    // 64 more are over what is left; 32 are not.
+    EXPECT_EQ(read(path, "PIC0"), kPackShort);
+    EXPECT_EQ(texture.width, 4);
     EXPECT_EQ(texture.pixels, nullptr);
+    EXPECT_NE(takeLog().find("READING::width: 4\nREADING::height: 4\nREADING::depth: 4\n\n"),
+              std::string::npos);
+    EXPECT_EQ(read(path, "PIC1"), kPackOk);
+    EXPECT_EQ(pictureBudget().spent(), 96u);
+    EXPECT_EQ(read(path, "PIC1"), kPackShort);
+
+    // The next display cycle has the whole total again.
+    pictureBudget().restart(kDefaultLargestSide, 100);
+    EXPECT_EQ(read(path, "PIC0"), kPackOk);
+    EXPECT_EQ(texture.pixels[0], 1);
+}
+
+TEST_F(PackFile, ASparsePackIsBoundByTheBudgetNotByItsLength) {
+    // 1 GiB of pixels claimed, and held as far as the file's length goes:
+    // refused at once, nothing allocated.
+    const auto huge = sparsePack(dir, "huge.pak", 16384, 16384, 4);
+    EXPECT_EQ(read(huge, "PIC0"), kPackShort);
+    EXPECT_EQ(texture.width, 16384);
+    EXPECT_EQ(texture.pixels, nullptr);
+    EXPECT_EQ(pictureBudget().spent(), 0u);
+    EXPECT_EQ(takeLog(),
+              "READING::name: PIC0\nREADING::data name: PIC0\nREADING::data size: 1073741836\n"
+              "READING::width: 16384\nREADING::height: 16384\nREADING::depth: 4\n\n");
+
+    // Within the budget, a hole reads as the zeros it holds.
+    const auto within = sparsePack(dir, "within.pak", 1024, 1024, 4);
+    EXPECT_EQ(read(within, "PIC0"), kPackOk);
+    ASSERT_EQ(texture.pixels.size(), 4u << 20);
+    EXPECT_EQ(texture.pixels[(4u << 20) - 1], 0);
+    EXPECT_EQ(pictureBudget().spent(), 4u << 20);
+}
+
+TEST_F(PackFile, PixelsCutShortWithinTheBudgetAreReadAndTheRestIsZero) {
+    // Far more pixels than the file holds, within the budget: the buffer is
+    // the picture's, what the file has is in it, the rest zero.
+    auto payload = picture(1024, 1024, 4, 7);
+    payload.resize(12 + 5);
+    EXPECT_EQ(read(dir.write("cut.pak", pack({{"PIC0", payload}})), "PIC0"), kPackShort);
+    ASSERT_EQ(texture.pixels.size(), 4u << 20);
+    EXPECT_EQ(texture.pixels[4], 11);
+    EXPECT_EQ(texture.pixels[5], 0);
+    EXPECT_TRUE(texture.holds(4));
+    EXPECT_EQ(pictureBudget().spent(), 4u << 20);
 }
 
 TEST_F(PackFile, NameWithoutTerminatorIsReadOnlyToTwentyBytes) {
