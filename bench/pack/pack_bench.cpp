@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "assets/pack_file.h"
+#include "platform/standard_output.h"
 
 namespace {
 
@@ -89,5 +90,9 @@ void BM_PlainScan(benchmark::State& state) {
 BENCHMARK(BM_PlainScan)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The library prints --help and ends the process by itself.
+[[maybe_unused]] const bool outputChecked =
+    tev::platform::checkStandardOutputAtExit("tev-bench-pack");
 
 BENCHMARK_MAIN();
