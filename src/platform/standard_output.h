@@ -39,11 +39,11 @@ inline int endOfPrinting(const char* program) {
 // itself: standard output is checked at exit, and a failed write there
 // ends the process with kExitWriteFailed. Returns true, so that a static
 // initialiser can call it.
+inline const char* programCheckedAtExit = "";
 inline bool checkStandardOutputAtExit(const char* program) {
-    static const char* name = program;
-    name = program;
+    programCheckedAtExit = program;
     std::atexit([] {
-        if (!standardOutputWritten(name)) std::_Exit(kExitWriteFailed);
+        if (!standardOutputWritten(programCheckedAtExit)) std::_Exit(kExitWriteFailed);
     });
     return true;
 }
