@@ -19,6 +19,7 @@
 #include "frame_stats.h"
 #include "platform/data_dir.h"
 #include "platform/gl_proc.h"
+#include "platform/standard_output.h"
 #include "plot.h"
 #include "show/offline_show.h"
 #include "show/show.h"
@@ -540,11 +541,11 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(tev::bench::kUsage, stdout);
-        return 0;
+        return tev::platform::endOfPrinting("tev-bench");
     }
     if (options->version) {
         std::puts("tev-bench " TEV_VERSION);
-        return 0;
+        return tev::platform::endOfPrinting("tev-bench");
     }
     return run(*options);
 }

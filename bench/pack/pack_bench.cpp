@@ -13,6 +13,7 @@
 
 #include "assets/pack_file.h"
 #include "assets/picture_budget.h"
+#include "platform/standard_output.h"
 
 namespace {
 
@@ -91,5 +92,9 @@ void BM_PlainScan(benchmark::State& state) {
 BENCHMARK(BM_PlainScan)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The library prints --help and ends the process by itself.
+[[maybe_unused]] const bool outputChecked =
+    tev::platform::checkStandardOutputAtExit("tev-bench-pack");
 
 BENCHMARK_MAIN();

@@ -13,6 +13,7 @@
 
 #include "platform/headless_gl.h"
 #include "platform/offscreen_picture.h"
+#include "platform/standard_output.h"
 
 namespace {
 
@@ -52,5 +53,9 @@ BENCHMARK(present)
     ->UseRealTime();
 
 }  // namespace
+
+// The library prints --help and ends the process by itself.
+[[maybe_unused]] const bool outputChecked =
+    tev::platform::checkStandardOutputAtExit("tev-bench-present");
 
 BENCHMARK_MAIN();

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "platform/standard_output.h"
 #include "proc/layer_stack.h"
 #include "proc/setup_layers.h"
 #include "proc/texture_kinds.h"
@@ -89,5 +90,9 @@ void BM_SineRemap(benchmark::State& state) {
 BENCHMARK(BM_SineRemap)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+// The library prints --help and ends the process by itself.
+[[maybe_unused]] const bool outputChecked =
+    tev::platform::checkStandardOutputAtExit("tev-bench-proc");
 
 BENCHMARK_MAIN();

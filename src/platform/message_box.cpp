@@ -10,7 +10,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/termination_signals.h"
+
 namespace tev::platform {
+
+namespace {
+constexpr double kSignalLookSeconds = 0.1;
+}  // namespace
 
 bool displayAvailable() {
     static const bool available = [] {
@@ -23,7 +29,8 @@ bool displayAvailable() {
 }
 
 void messageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
-    if (!displayAvailable()) {
+    // The program is ending on a signal: the box would only hold it up.
+    if (!displayAvailable() || caughtTerminationSignal() != 0) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return;
     }
@@ -50,8 +57,11 @@ void messageBox(const std::string& text, const std::string& caption, BoxIcon ico
     window.set_modal();
     window.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
     window.show();
-    while (window.shown())
-        Fl::wait();
+    // The wait wakes now and then (and on a signal) so that a termination
+    // signal closes the box as OK does.
+    while (window.shown() && caughtTerminationSignal() == 0)
+        Fl::wait(kSignalLookSeconds);
+    window.hide();
     Fl::flush();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // Modal message boxes with no owner window. Without a display to show them
-// on, the text goes to standard error instead.
+// on, the text goes to standard error instead. A caught termination signal
+// (termination_signals.h) closes a box at once, as OK does, and a box asked
+// for after one only writes its text to standard error: the program is on
+// its way out.
 
 #include <string>
 

@@ -37,8 +37,15 @@ void catchTerminationSignals() {
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaddset(&action.sa_mask, signal);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        // Asked before the handler goes in, so that no signal is ever caught
+        // that the parent meant the program not to see.
+        struct sigaction inherited = {};
+        if (sigaction(signal, nullptr, &inherited) != 0) continue;
+        const bool ignored =
+            (inherited.sa_flags & SA_SIGINFO) == 0 && inherited.sa_handler == SIG_IGN;
+        if (!ignored) sigaction(signal, &action, nullptr);
+    }
 }
 
 int caughtTerminationSignal() {

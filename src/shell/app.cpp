@@ -42,7 +42,8 @@ int runProgram(const CommandLine& line) {
         platform::messageBox("Error Registering Window Class!", "Error", BoxIcon::Warning);
         return -1;
     }
-    // From here on SIGINT, SIGTERM and SIGHUP close the window.
+    // From here on SIGINT, SIGTERM and SIGHUP close the window, a message
+    // box or set-up (unless the program was started with them ignored).
     platform::catchTerminationSignals();
 
     CycleFlags& flags = cycleFlags();
@@ -53,6 +54,8 @@ int runProgram(const CommandLine& line) {
 
     int status = 0;
     while (true) {
+        // A signal caught while an F1 cycle closed: no new window.
+        if (platform::caughtTerminationSignal() != 0) break;
         appWindow.fullscreen = flags.fullscreenRequest;
         if (createAppWindow(appWindow) != 1) {
             platform::messageBox("error | couldn't create window", "error", BoxIcon::Warning);

@@ -30,9 +30,10 @@ const char kHelpText[] =
     "  --version       the version\n"
     "\n"
     "Exit status: 0 when the show ended (its end, Escape, the window closed),\n"
-    "1 without sound output, 2 for a bad command line, 3 without a window with\n"
-    "OpenGL, 255 without a display, 128 + N after signal N (SIGINT, SIGTERM and\n"
-    "SIGHUP end the show cleanly).\n";
+    "1 without sound output (or when this text cannot be written), 2 for a bad\n"
+    "command line, 3 without a window with OpenGL, 255 without a display,\n"
+    "128 + N after signal N (SIGINT, SIGTERM and SIGHUP end the show cleanly;\n"
+    "one the show was started with ignored, as under nohup, stays ignored).\n";
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "assets/texture_generator.h"
 #include "embedded.h"
 #include "platform/clock.h"
+#include "platform/termination_signals.h"
 #include "proc/setup_layers.h"
 #include "show/show.h"
 
@@ -22,8 +23,11 @@ namespace {
 
 SetupStepHook setupStepHook = nullptr;
 
-void startStep(const char* step) {
+// False when a termination signal has been caught: set-up stops before the
+// step, and the cycle ends as when the window is closed.
+bool startStep(const char* step) {
     if (setupStepHook != nullptr) setupStepHook(step);
+    return platform::caughtTerminationSignal() == 0;
 }
 
 void setGlDefaults() {
@@ -101,39 +105,39 @@ void setSetupStepHook(SetupStepHook hook) {
 }
 
 bool showSetup() {
-    startStep("GL defaults");
+    if (!startStep("GL defaults")) return false;
     setGlDefaults();
     // The pictures this cycle reads share one memory budget, bounded by
     // this context's largest texture side.
     startPictureCycle();
-    startStep("font");
+    if (!startStep("font")) return false;
     buildFont();
     std::snprintf(packPath, sizeof packPath, "%s", "DATA.PAK");
-    startStep("composed layers");
+    if (!startStep("composed layers")) return false;
     composeLayerTextures();
-    startStep("logo");
+    if (!startStep("logo")) return false;
     makeLogoTexture();
-    startStep("disc texture");
+    if (!startStep("disc texture")) return false;
     generateTexture(discTexture, 1);
-    startStep("pictures");
+    if (!startStep("pictures")) return false;
     readPictures();
-    startStep("noise texture");
+    if (!startStep("noise texture")) return false;
     noiseTexture.allocate(64, 64, 1);
-    startStep("sprite ring");
+    if (!startStep("sprite ring")) return false;
     spriteRing = std::make_unique<SpriteRing>();
-    startStep("particle scene");
+    if (!startStep("particle scene")) return false;
     particleScene = std::make_unique<ParticleScene>();
-    startStep("waving sheet");
+    if (!startStep("waving sheet")) return false;
     wavingSheet = std::make_unique<WavingSheet>(packPath);
-    startStep("scene state");
+    if (!startStep("scene state")) return false;
     setSceneState();
-    startStep("music");
+    if (!startStep("music")) return false;
     // The process ends with status 1 here when no sound output can be opened.
     double musicHeardIn = 0.0;
     if (showMusicEnabled) {
         musicHeardIn = startShowMusic(musicPlayer(), embedded::music, embedded::musicSize);
     }
-    startStep(nullptr);
+    if (!startStep(nullptr)) return false;
     // The show clock starts when the music's first sample is heard, not when
     // it was handed to the output, so that picture and sound meet.
     showStartSeconds = static_cast<float>(platform::clock().tickSeconds() + musicHeardIn);

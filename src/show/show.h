@@ -26,6 +26,7 @@ using BlockHook = void (*)(int block);
 void setBlockHook(BlockHook hook);
 
 // Makes everything a display cycle shows; the context must be current.
+// False when a caught termination signal stopped it between two steps.
 bool showSetup();
 
 // Releases what set-up put on the heap; before the window goes.

@@ -86,8 +86,11 @@ if [[ -z "${TEV_E2E_INSIDE_X:-}" ]]; then
         run_under_xorg "$@"
         exit
     fi
+    # -noreset: a server resets when its last client leaves, and a program
+    # that connects during the reset (just after the readiness check below)
+    # is refused: SDL then finds no X11 and the show has no window.
     for attempt in 1 2 3; do
-        xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp ${TEV_E2E_XVFB_ARGS:-}" \
+        xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset ${TEV_E2E_XVFB_ARGS:-}" \
             bash "$0" "$@"
         status=$?
         [[ $status == "$NO_X_SERVER" ]] || exit "$status"

@@ -18,6 +18,7 @@
 #include "platform/child_process.h"
 #include "platform/data_dir.h"
 #include "platform/music_render.h"
+#include "platform/standard_output.h"
 #include "png_io.h"
 #include "progress.h"
 #include "show/offline_show.h"
@@ -213,11 +214,11 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(tev::capture::kUsage, stdout);
-        return 0;
+        return tev::platform::endOfPrinting("tev-capture");
     }
     if (options->version) {
         std::puts("tev-capture " TEV_VERSION);
-        return 0;
+        return tev::platform::endOfPrinting("tev-capture");
     }
     if (!options->frames.empty()) return captureFrames(*options);
 

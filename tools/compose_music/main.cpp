@@ -4,6 +4,7 @@
 // problem is reported and the exit status is non-zero, so the build stops.
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -11,11 +12,18 @@
 #include "check.h"
 #include "file_io.h"
 #include "it_format.h"
+#include "platform/standard_output.h"
 #include "song.h"
 
+constexpr char kUsage[] = "usage: tev-compose-music OUT.it\n";
+
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return tev::platform::endOfPrinting("tev-compose-music");
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: tev-compose-music OUT.it\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const std::string path = argv[1];

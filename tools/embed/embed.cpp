@@ -3,14 +3,23 @@
 // The program carries its glyph sheet, logo and music this way.
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "platform/standard_output.h"
+
+constexpr char kUsage[] = "usage: tev-embed INPUT OUTPUT.cpp SYMBOL\n";
+
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return tev::platform::endOfPrinting("tev-embed");
+    }
     if (argc != 4) {
-        std::fprintf(stderr, "usage: tev-embed INPUT OUTPUT.cpp SYMBOL\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);

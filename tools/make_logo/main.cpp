@@ -17,6 +17,7 @@
 #include "assets/embedded_image.h"
 #include "file_io.h"
 #include "icon.h"
+#include "platform/standard_output.h"
 #include "png_io.h"
 #include "title_art.h"
 
@@ -64,7 +65,7 @@ constexpr char kUsage[] =
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
-        return 0;
+        return tev::platform::endOfPrinting("tev-make-logo");
     }
     std::string previewDir;
     std::vector<std::pair<int, std::string>> icons;  // side, file

@@ -58,6 +58,28 @@ TEST_F(Signals, ASecondSignalEndsTheProcessByItsDefaultAction) {
         ::testing::KilledBySignal(SIGTERM), "");
 }
 
+// nohup, or a script's background job: what the parent ignored is not
+// caught, not reset, and the others are still heard.
+TEST_F(Signals, SignalsInheritedAsIgnoredStayIgnored) {
+    for (int ignored : {SIGINT, SIGTERM, SIGHUP}) {
+        EXPECT_EXIT(
+            {
+                signal(ignored, SIG_IGN);
+                catchTerminationSignals();
+                struct sigaction now = {};
+                sigaction(ignored, nullptr, &now);
+                if (now.sa_handler != SIG_IGN) std::_Exit(10);
+                raise(ignored);
+                if (caughtTerminationSignal() != 0 || terminationPending()) std::_Exit(11);
+                const int other = ignored == SIGHUP ? SIGTERM : SIGHUP;
+                raise(other);
+                std::_Exit(caughtTerminationSignal() == other ? 0 : 12);
+            },
+            ::testing::ExitedWithCode(0), "")
+            << strsignal(ignored);
+    }
+}
+
 TEST_F(Signals, WithoutTheHandlersTheDefaultActionStays) {
     EXPECT_EXIT(raise(SIGHUP), ::testing::KilledBySignal(SIGHUP), "");
 }
