@@ -14,8 +14,8 @@ SKIPPED=77
 
 # Runs the calling script under Xorg with the dummy video driver, whose
 # display modes are real (xorg-dummy.conf: a 1920 x 1080 desktop that also
-# offers 800 x 600 and 640 x 480), and openbox as the window manager; a test
-# asks for it with TEV_E2E_SERVER=xorg. The server picks a free display
+# offers 1024 x 768, 800 x 600 and 640 x 480), and openbox as the window
+# manager; a test asks for it with TEV_E2E_SERVER=xorg. The server picks a free display
 # number itself (-displayfd). Both are stopped afterwards, however the
 # script ends. Xorg runs here only as root, sharing the console
 # (-sharevts, -novtswitch) and logging to a file of its own.
@@ -214,10 +214,22 @@ wait_for_drawn_window() {
 window_viewable() { timeout 10 xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 window_gone() { ! window_viewable "$1"; }
 
-# A digest of the pixels window ID shows and their largest channel value
-# (0 to 1); nothing once the window is gone.
+# A digest of the pixels in a 64 x 64 square at the middle of window ID and
+# their largest channel value (0 to 1); nothing once the window is gone. The
+# show fades in over the whole picture, so its middle is lit as soon as any
+# of it is; a small square keeps each look cheap on a busy machine, where a
+# whole 1920 x 1080 window can take longer than the wait allows.
 window_picture() {
-    timeout 20 import -silent -window "$1" -format '%# %[fx:maxima]' info: 2>/dev/null
+    local width="" height=""
+    read -r width height < <(timeout 10 xwininfo -id "$1" 2>/dev/null |
+        awk '/^  Width:/ { w = $2 } /^  Height:/ { h = $2 } END { print w, h }')
+    [[ -n "$width" && -n "$height" ]] || return 1
+    local side=64
+    ((width < side)) && side=$width
+    ((height < side)) && side=$height
+    timeout 20 import -silent -window "$1" \
+        -crop "${side}x${side}+$(((width - side) / 2))+$(((height - side) / 2))" \
+        -format '%# %[fx:maxima]' info: 2>/dev/null
 }
 
 # Waits until window ID is mapped and shows a picture other than the one it
