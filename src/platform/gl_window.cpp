@@ -61,16 +61,6 @@ bool guardianAgrees() {
     return false;
 }
 
-// The X connection SDL draws the window with, null on other window systems.
-Display* x11Display(SDL_Window* window) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
-        return nullptr;
-    }
-    return info.info.x11.display;
-}
-
 // The shell's size event for the window's current state and the size the
 // show draws at.
 Event sizeEvent(SDL_Window* window, uint32_t kind) {
@@ -82,6 +72,26 @@ Event sizeEvent(SDL_Window* window, uint32_t kind) {
         SDL_GL_GetDrawableSize(window, &event.width, &event.height);
     }
     return event;
+}
+
+// The X connection SDL draws the window with, null on other window systems.
+Display* x11Display(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return nullptr;
+    }
+    return info.info.x11.display;
+}
+
+// A minimised window of a mode change has SDL's idea of the desktop's mode
+// back (the one of SDL's start); the guardian puts back the configuration
+// of just before the change, and keeps it noted for the window's end.
+void putBackDesktopIfChanged(SDL_Window* window) {
+    auto* native = static_cast<NativeWindow*>(SDL_GetWindowData(window, kWindowData));
+    if (native == nullptr || !native->modeChanged) return;
+    if (Display* x11 = x11Display(window)) XSync(x11, False);
+    restoreGuardedMode();
 }
 
 void translate(const SDL_Event& e, uint32_t windowId, EventQueue& queue) {
@@ -101,6 +111,7 @@ void translate(const SDL_Event& e, uint32_t windowId, EventQueue& queue) {
                     queue.post(sizeEvent(window, SizeMaximized));
                     break;
                 case SDL_WINDOWEVENT_MINIMIZED:
+                    putBackDesktopIfChanged(window);
                     queue.post({EventType::Size, SizeMinimized});
                     break;
                 case SDL_WINDOWEVENT_CLOSE:

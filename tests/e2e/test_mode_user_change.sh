@@ -3,7 +3,9 @@
 # one the show started with: a windowed --mode-switch show at 640 x 480 runs
 # on a 1920 x 1080 desktop, the user sets 1024 x 768 with xrandr, F1 makes
 # the show fullscreen at 640 x 480, and then Escape, F1 back to windowed,
-# closing the window, SIGTERM or SIGKILL each give 1024 x 768 back.
+# closing the window, SIGTERM or SIGKILL each give 1024 x 768 back. So does
+# minimising the fullscreen window, which gets its 640 x 480 back when it is
+# active again.
 TEV_E2E_SERVER=xorg
 source "$(dirname "$0")/lib.sh" "$@"
 
@@ -48,6 +50,15 @@ toggle_display_mode "$SHOW_WINDOW"
 wait_for_display_mode 640x480
 "$TEST_DIR/tev-test-xclose" "$SHOW_WINDOW"
 expect_user_mode 0 "F1 twice more, then closing the window"
+
+fullscreen_after_user_change
+xdotool windowminimize --sync "$SHOW_WINDOW"
+wait_for_display_mode 1024x768 10
+echo "minimised: the display back at the user's 1024x768"
+xdotool windowactivate --sync "$SHOW_WINDOW" 2>/dev/null
+wait_for_display_mode 640x480
+hold_key "$SHOW_WINDOW" Escape
+expect_user_mode 0 "minimised, active again, then Escape"
 
 fullscreen_after_user_change
 kill -TERM "$SHOW_PID"
