@@ -1,6 +1,7 @@
 #include "platform/gl_window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdio>
 #include <memory>
@@ -39,6 +40,27 @@ struct ContextRecord {
 
 std::optional<SDL_DisplayMode> pendingMode;
 
+// Whether the guardian lets this show change the mode; says why not.
+bool guardianAgrees() {
+    const char* why = nullptr;
+    switch (guardModeChange()) {
+        case GuardAnswer::Noted:
+        case GuardAnswer::NoGuardian:  // already reported at start
+            return true;
+        case GuardAnswer::Held:
+            why = "another show has changed the display's mode";
+            break;
+        case GuardAnswer::Unable:
+            why = "the mode guardian cannot read the display's configuration";
+            break;
+        case GuardAnswer::Unanswered:
+            why = "the mode guardian does not answer";
+            break;
+    }
+    std::fprintf(stderr, "tev-intro: %s; fullscreen at the display's current mode instead\n", why);
+    return false;
+}
+
 // The shell's size event for the window's current state and the size the
 // show draws at.
 Event sizeEvent(SDL_Window* window, uint32_t kind) {
@@ -50,6 +72,26 @@ Event sizeEvent(SDL_Window* window, uint32_t kind) {
         SDL_GL_GetDrawableSize(window, &event.width, &event.height);
     }
     return event;
+}
+
+// The X connection SDL draws the window with, null on other window systems.
+Display* x11Display(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return nullptr;
+    }
+    return info.info.x11.display;
+}
+
+// A minimised window of a mode change has SDL's idea of the desktop's mode
+// back (the one of SDL's start); the guardian puts back the configuration
+// of just before the change, and keeps it noted for the window's end.
+void putBackDesktopIfChanged(SDL_Window* window) {
+    auto* native = static_cast<NativeWindow*>(SDL_GetWindowData(window, kWindowData));
+    if (native == nullptr || !native->modeChanged) return;
+    if (Display* x11 = x11Display(window)) XSync(x11, False);
+    restoreGuardedMode();
 }
 
 void translate(const SDL_Event& e, uint32_t windowId, EventQueue& queue) {
@@ -69,6 +111,7 @@ void translate(const SDL_Event& e, uint32_t windowId, EventQueue& queue) {
                     queue.post(sizeEvent(window, SizeMaximized));
                     break;
                 case SDL_WINDOWEVENT_MINIMIZED:
+                    putBackDesktopIfChanged(window);
                     queue.post({EventType::Size, SizeMinimized});
                     break;
                 case SDL_WINDOWEVENT_CLOSE:
@@ -165,13 +208,13 @@ NativeWindow* createWindow(const WindowRequest& request) {
     // picture, drawn at the requested size, is scaled onto it. Only a mode
     // remembered by changeDisplayMode makes it a change of the display's
     // mode to exactly the requested size.
+    // The desktop's configuration is noted before the mode changes.
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    const bool modeChange = request.fullscreen && pendingMode.has_value();
+    const bool modeChange = request.fullscreen && pendingMode.has_value() && guardianAgrees();
     if (!request.fullscreen) {
         flags |= SDL_WINDOW_RESIZABLE;
     } else if (modeChange) {
         flags |= SDL_WINDOW_FULLSCREEN;
-        guardModeChange();  // the desktop's configuration noted before it changes
     } else {
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     }
@@ -196,8 +239,12 @@ NativeWindow* createWindow(const WindowRequest& request) {
 
 void destroyWindow(NativeWindow* window) {
     if (window == nullptr) return;
-    // Hiding a fullscreen window puts the desktop's mode back.
+    // Hiding a fullscreen window puts SDL's idea of the desktop's mode back:
+    // the one of its start. Once the X server has done that, the guardian
+    // puts back the configuration of just before the change.
+    Display* x11 = window->modeChanged ? x11Display(window->sdl) : nullptr;
     SDL_DestroyWindow(window->sdl);
+    if (x11 != nullptr) XSync(x11, False);
     if (window->modeChanged) modeRestored();
     delete window;
 }

@@ -25,7 +25,9 @@ void quitWindowSystem();
 // Looks for a display mode of exactly this size and remembers it for the
 // next fullscreen window; the mode itself changes when that window is shown,
 // and goes back to the desktop's when it is destroyed. The mode guardian
-// (mode_guardian.h), when started, puts it back on every other way out.
+// (mode_guardian.h), when started, notes the desktop's configuration before
+// the change and puts it back on every way out; when it cannot note it (or
+// another show holds a changed mode), the window scales, with a warning.
 // False, with a warning, when the display has no such mode: that window
 // covers the display at the desktop's mode instead.
 bool changeDisplayMode(int width, int height, int bitsPerPixel);

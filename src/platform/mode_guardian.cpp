@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -18,14 +19,24 @@
 namespace tev::platform {
 namespace {
 
-// One byte a request, answered with the same byte once done.
+// One byte a request, answered in order with one byte once done: the same
+// byte, or for a note, kHeld or kUnable when nothing was noted.
 constexpr char kNote = 'N';
+constexpr char kPutBack = 'P';
 constexpr char kForget = 'F';
 constexpr char kRestore = 'R';
+constexpr char kHeld = 'H';
+constexpr char kUnable = 'U';
 constexpr int kAnswerMilliseconds = 2000;
+
+// The selection a guardian owns while the mode it noted may be changed: one
+// show at a time changes the display's mode.
+constexpr const char* kHolderSelection = "_TEV_INTRO_DISPLAY_MODE_HELD";
 
 // The program's end of the socket; -1 without a guardian.
 std::atomic<int> guardianSocket{-1};
+// Answers still to come, those of requests given up on included.
+std::atomic<int> answersOwed{0};
 
 // ---- The guardian's side ---------------------------------------------------
 
@@ -142,23 +153,58 @@ int connectionLost(Display*) {
     _exit(1);
 }
 
-// A connection of its own for each request: Xlib keeps the screen's size
-// as it was when the connection was made.
-std::optional<ScreenConfig> noteScreen() {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) return std::nullopt;
-    std::optional<ScreenConfig> config;
-    int eventBase = 0, errorBase = 0;
-    if (XRRQueryExtension(display, &eventBase, &errorBase)) config = readScreen(display);
-    XCloseDisplay(display);
-    return config;
-}
-
 void restoreScreen(const ScreenConfig& saved) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return;
     restoreScreen(display, saved);
     XCloseDisplay(display);
+}
+
+// What the guardian holds between a note and its end: the desktop's
+// configuration and the connection that owns the selection.
+struct Held {
+    Display* display = nullptr;
+    ScreenConfig saved;
+};
+
+// Takes the selection and notes the configuration, both under one server
+// grab, so two guardians cannot both find it free. A connection of its own:
+// Xlib keeps the screen's size as it was when the connection was made.
+char note(std::optional<Held>& held) {
+    if (held) return kNote;  // still the configuration before the first change
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return kUnable;
+    int eventBase = 0, errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) {
+        XCloseDisplay(display);
+        return kUnable;
+    }
+    const Window root = DefaultRootWindow(display);
+    const Atom selection = XInternAtom(display, kHolderSelection, False);
+    const Window owner = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+    XGrabServer(display);
+    if (XGetSelectionOwner(display, selection) != None) {
+        XUngrabServer(display);
+        XCloseDisplay(display);
+        return kHeld;
+    }
+    XSetSelectionOwner(display, selection, owner, CurrentTime);
+    std::optional<ScreenConfig> saved = readScreen(display);
+    XUngrabServer(display);
+    XSync(display, False);
+    if (!saved) {
+        XCloseDisplay(display);  // gives the selection up
+        return kUnable;
+    }
+    held = Held{display, std::move(*saved)};
+    return kNote;
+}
+
+// Closing the connection gives the selection up.
+void release(std::optional<Held>& held) {
+    if (!held) return;
+    XCloseDisplay(held->display);
+    held.reset();
 }
 
 [[noreturn]] void runGuardian(int socket) {
@@ -178,45 +224,67 @@ void restoreScreen(const ScreenConfig& saved) {
     XSetErrorHandler(reportXError);
     XSetIOErrorHandler(connectionLost);
 
-    std::optional<ScreenConfig> saved;
+    std::optional<Held> held;
     while (true) {
         char request = 0;
         const ssize_t got = recv(socket, &request, 1, 0);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;  // the program has ended
+        char answer = request;
         if (request == kNote) {
-            saved = noteScreen();
+            answer = note(held);
+        } else if (request == kPutBack) {
+            if (held) restoreScreen(held->saved);
+            release(held);
         } else if (request == kForget) {
-            saved.reset();
-        } else if (request == kRestore && saved) {
-            restoreScreen(*saved);
+            release(held);
+        } else if (request == kRestore && held) {
+            restoreScreen(held->saved);
         }
-        send(socket, &request, 1, MSG_NOSIGNAL);
+        send(socket, &answer, 1, MSG_NOSIGNAL);
     }
-    if (saved) restoreScreen(*saved);
+    if (held) restoreScreen(held->saved);
+    release(held);
     _exit(0);
 }
 
 // ---- The program's side ----------------------------------------------------
 
-// Sends one request and waits for its answer. Only calls that are safe in
-// a signal handler.
-bool ask(char request) {
+bool post(char request) {
     const int socket = guardianSocket.load();
-    if (socket < 0) return false;
-    char late = 0;  // the answer to a request that was given up on
-    while (recv(socket, &late, 1, MSG_DONTWAIT) == 1) {
-    }
-    if (send(socket, &request, 1, MSG_NOSIGNAL) != 1) return false;
+    if (socket < 0 || send(socket, &request, 1, MSG_NOSIGNAL) != 1) return false;
+    answersOwed.fetch_add(1);
+    return true;
+}
+
+int millisecondsSince(const timespec& start) {
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int>((now.tv_sec - start.tv_sec) * 1000 +
+                            (now.tv_nsec - start.tv_nsec) / 1000000);
+}
+
+// Sends one request and waits for its answer, 2 s at most; 0 without one.
+// Answers come in the order of the requests, so those owed to requests
+// given up on before are read and dropped. Only calls that are safe in a
+// signal handler.
+char ask(char request) {
+    if (!post(request)) return 0;
+    const int socket = guardianSocket.load();
+    timespec start = {};
+    clock_gettime(CLOCK_MONOTONIC, &start);
     pollfd answer = {socket, POLLIN, 0};
     while (true) {
-        const int ready = poll(&answer, 1, kAnswerMilliseconds);
+        const int left = kAnswerMilliseconds - millisecondsSince(start);
+        if (left <= 0) return 0;
+        const int ready = poll(&answer, 1, left);
         if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return false;
+        if (ready <= 0) return 0;
         char echoed = 0;
         const ssize_t got = recv(socket, &echoed, 1, 0);
         if (got < 0 && errno == EINTR) continue;
-        return got == 1;
+        if (got != 1) return 0;
+        if (answersOwed.fetch_sub(1) == 1) return echoed;
     }
 }
 
@@ -281,17 +349,25 @@ bool startModeGuardian() {
     return true;
 }
 
-void guardModeChange() {
-    if (guardianSocket.load() < 0) return;
-    if (!ask(kNote)) {
-        std::fprintf(stderr,
-                     "tev-intro: the mode guardian does not answer; the display's mode may "
-                     "stay changed if the show ends abnormally\n");
+GuardAnswer guardModeChange() {
+    if (guardianSocket.load() < 0) return GuardAnswer::NoGuardian;
+    switch (ask(kNote)) {
+        case kNote:
+            return GuardAnswer::Noted;
+        case kHeld:
+            return GuardAnswer::Held;
+        case kUnable:
+            return GuardAnswer::Unable;
+        default:
+            // A note that comes later must not stay: the show then does not
+            // change the mode, and the guardian takes this after the note.
+            post(kForget);
+            return GuardAnswer::Unanswered;
     }
 }
 
 void modeRestored() {
-    ask(kForget);
+    ask(kPutBack);
 }
 
 void restoreGuardedMode() {

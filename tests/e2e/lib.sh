@@ -14,8 +14,8 @@ SKIPPED=77
 
 # Runs the calling script under Xorg with the dummy video driver, whose
 # display modes are real (xorg-dummy.conf: a 1920 x 1080 desktop that also
-# offers 800 x 600 and 640 x 480), and openbox as the window manager; a test
-# asks for it with TEV_E2E_SERVER=xorg. The server picks a free display
+# offers 1024 x 768, 800 x 600 and 640 x 480), and openbox as the window
+# manager; a test asks for it with TEV_E2E_SERVER=xorg. The server picks a free display
 # number itself (-displayfd). Both are stopped afterwards, however the
 # script ends. Xorg runs here only as root, sharing the console
 # (-sharevts, -novtswitch) and logging to a file of its own.
@@ -217,10 +217,22 @@ wait_for_drawn_window() {
 window_viewable() { timeout 10 xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 window_gone() { ! window_viewable "$1"; }
 
-# A digest of the pixels window ID shows and their largest channel value
-# (0 to 1); nothing once the window is gone.
+# A digest of the pixels in a 64 x 64 square at the middle of window ID and
+# their largest channel value (0 to 1); nothing once the window is gone. The
+# show fades in over the whole picture, so its middle is lit as soon as any
+# of it is; a small square keeps each look cheap on a busy machine, where a
+# whole 1920 x 1080 window can take longer than the wait allows.
 window_picture() {
-    timeout 20 import -silent -window "$1" -format '%# %[fx:maxima]' info: 2>/dev/null
+    local width="" height=""
+    read -r width height < <(timeout 10 xwininfo -id "$1" 2>/dev/null |
+        awk '/^  Width:/ { w = $2 } /^  Height:/ { h = $2 } END { print w, h }')
+    [[ -n "$width" && -n "$height" ]] || return 1
+    local side=64
+    ((width < side)) && side=$width
+    ((height < side)) && side=$height
+    timeout 20 import -silent -window "$1" \
+        -crop "${side}x${side}+$(((width - side) / 2))+$(((height - side) / 2))" \
+        -format '%# %[fx:maxima]' info: 2>/dev/null
 }
 
 # Waits until window ID is mapped and shows a picture other than the one it
@@ -272,26 +284,15 @@ window_name() { xprop -id "$1" WM_NAME | sed -e 's/^[^"]*"//' -e 's/"$//'; }
 
 # Holds KEY down with the pointer over window ID until the window is gone,
 # pressing it anew every 3 s. The show reads keys only in a drawn frame, and
-# a frame can take long on a busy machine.
-HELD_KEY=""
-HELD_SINCE=0
+# a frame can take long on a busy machine. The key goes up the moment the
+# window is unmapped (tev-test-hold-key), before the show's next window can
+# take the focus and see it still down.
 hold_key() {
     local id=$1 key=$2
     eval "$(xdotool getwindowgeometry --shell "$id")"
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
-    HELD_KEY=$key
-    HELD_SINCE=$SECONDS
-    xdotool keydown "$key"
-    wait_until 60 "the program to react to $key" key_acted_on "$id"
-    xdotool keyup "$key"
-}
-key_acted_on() {
-    window_gone "$1" && return 0
-    if ((SECONDS - HELD_SINCE >= 3)); then
-        xdotool keyup "$HELD_KEY" keydown "$HELD_KEY"
-        HELD_SINCE=$SECONDS
-    fi
-    return 1
+    "$TEST_DIR/tev-test-hold-key" "$id" "$key" 60 ||
+        fail "waited 60s for the program to react to $key in vain"
 }
 
 # True when the awk expression holds (numbers with fractions).
