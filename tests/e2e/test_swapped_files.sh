@@ -58,7 +58,8 @@ run=$WORK/run
 mkdir -p "$run"
 cp -r "$BIN_DIR/DATA.PAK" "$BIN_DIR/data" "$run/"
 
-start_show "$run"
+# Named with --data: the build's own data beside the program comes first.
+start_show_with --data "$run"
 wait_for_dialog
 click_start
 wait_for_drawn_window
