@@ -7,6 +7,7 @@ namespace tev::bench {
 const char kUsage[] =
     "usage: tev-bench [--size WxH] [--fps N] [--from S] [--to S] [--mode both|built|literal]\n"
     "                 [--json FILE] [--plot FILE.png] [--blocks] [--fragments] [--compare]\n"
+    "                 [--data DIR]\n"
     "\n"
     "Plays the show headless from t = 0 with a virtual clock (frame k at k / fps\n"
     "seconds), with glFinish after every frame, and times the frames from --from\n"
@@ -31,6 +32,8 @@ const char kUsage[] =
     "               without it\n"
     "  --compare    (mode both) also read back every frame in both modes and\n"
     "               count the pixels that differ; exit status 1 when any do\n"
+    "  --data DIR   read DATA.PAK and data/*.tga from DIR instead of the show's\n"
+    "               own data folder\n"
     "  --help       this text\n"
     "  --version    the version of the program\n";
 
@@ -64,7 +67,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             continue;
         }
         if (arg != "--size" && arg != "--fps" && arg != "--from" && arg != "--to" &&
-            arg != "--mode" && arg != "--json" && arg != "--plot") {
+            arg != "--mode" && arg != "--json" && arg != "--plot" && arg != "--data") {
             return fail("unknown argument '" + arg + "'");
         }
         if (i + 1 >= args.size()) return fail(arg + " needs a value");
@@ -78,6 +81,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         } else if (arg == "--from" || arg == "--to") {
             const std::string why =
                 cli::parseShowTime(arg, value, arg == "--from" ? &options.from : &options.to);
+            if (!why.empty()) return fail(why);
+        } else if (arg == "--data") {
+            const std::string why = cli::parseDataFolder(value, &options.dataDir);
             if (!why.empty()) return fail(why);
         } else if (arg == "--mode") {
             if (value != "both" && value != "built" && value != "literal") {

@@ -20,6 +20,7 @@ struct Options {
     bool fragments = false;  // count each block's fragments (implies blocks)
     std::string json;        // --json FILE
     std::string plot = "frame-times.png";
+    std::string dataDir;  // --data DIR: "" for the show's own
     bool help = false;
     bool version = false;
 };

@@ -506,7 +506,11 @@ int run(tev::bench::Options options) {
     std::error_code ignored;
     if (!options.json.empty()) options.json = std::filesystem::absolute(options.json, ignored);
     options.plot = std::filesystem::absolute(options.plot, ignored);
-    tev::platform::enterDataDirectory();
+    std::string why;
+    if (!tev::platform::enterDataDirectory(options.dataDir, &why)) {
+        std::fprintf(stderr, "tev-bench: %s\n", why.c_str());
+        return 1;
+    }
 
     Measurements m;
     auto show = createShow(options, m);

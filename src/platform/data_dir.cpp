@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -36,12 +38,31 @@ std::string findDataDirectory(const std::string& exeDir, const char* marker) {
     return {};
 }
 
-std::string enterDataDirectory(const char* marker) {
+std::string chooseDataDirectory(const std::string& given, const std::string& exeDir,
+                                const std::string& workingDir, const char* marker) {
+    if (!given.empty()) return given;
+    const std::string own = findDataDirectory(exeDir, marker);
+    return own.empty() ? workingDir : own;
+}
+
+std::string dataFolderProblem(const std::string& dir) {
+    if (dir.empty()) return "an empty folder name";
     std::error_code error;
-    if (fs::exists(marker, error)) return fs::current_path(error).string();
-    const std::string dir = findDataDirectory(executableDirectory(), marker);
-    if (!dir.empty() && chdir(dir.c_str()) == 0) return dir;
-    return fs::current_path(error).string();
+    const fs::file_status status = fs::status(dir, error);
+    if (!fs::exists(status)) return "no such folder";
+    if (!fs::is_directory(status)) return "not a folder";
+    // Entered, not listed: the show opens its files by name.
+    if (access(dir.c_str(), X_OK) != 0) return std::strerror(errno);
+    return {};
+}
+
+bool enterDataDirectory(const std::string& given, std::string* why) {
+    std::error_code error;
+    const std::string working = fs::current_path(error).string();
+    const std::string dir = chooseDataDirectory(given, executableDirectory(), working);
+    if (dir == working || chdir(dir.c_str()) == 0) return true;
+    if (why != nullptr) *why = dir + ": " + std::strerror(errno);
+    return false;
 }
 
 }  // namespace tev::platform

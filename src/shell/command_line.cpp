@@ -1,10 +1,12 @@
 #include "shell/command_line.h"
 
+#include "platform/data_dir.h"
+
 namespace tev {
 
 const char kUsageLine[] =
     "usage: tev-intro [--size 640x480|800x600] [--bits 16|32] [--fullscreen|--windowed]\n"
-    "                 [--mode-switch]\n"
+    "                 [--mode-switch] [--data DIR]\n"
     "       tev-intro --help | --version\n";
 
 const char kHelpText[] =
@@ -26,6 +28,8 @@ const char kHelpText[] =
     "  --mode-switch   fullscreen changes the display's mode to the chosen size,\n"
     "                  where the display offers it; the desktop's mode comes back\n"
     "                  however the show ends\n"
+    "  --data DIR      read DATA.PAK and data/*.tga from DIR instead of the\n"
+    "                  show's own data folder\n"
     "  --help          this text\n"
     "  --version       the version\n"
     "\n"
@@ -57,7 +61,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             value = option.substr(equals + 1);
             option.resize(equals);
         }
-        const bool takesValue = option == "--size" || option == "--bits";
+        const bool takesValue = option == "--size" || option == "--bits" || option == "--data";
         if (!takesValue && value) return failed("option '" + option + "' takes no value");
         if (takesValue && !value) {
             if (i + 1 >= args.size()) return failed("option '" + option + "' needs a value");
@@ -92,6 +96,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             line.fullscreen = option == "--fullscreen";
         } else if (option == "--mode-switch") {
             line.modeSwitch = true;
+        } else if (option == "--data") {
+            if (value->empty()) return failed("option '--data' needs a value");
+            const std::string problem = platform::dataFolderProblem(*value);
+            if (!problem.empty()) return failed("--data: '" + *value + "': " + problem);
+            line.dataDir = *value;
         } else if (option.rfind("-", 0) == 0) {
             return failed("unknown option '" + option + "'");
         } else {

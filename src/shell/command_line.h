@@ -22,6 +22,7 @@ struct CommandLine {
     std::optional<int> bitsPerPixel;  // --bits
     std::optional<bool> fullscreen;   // --fullscreen, --windowed
     bool modeSwitch = false;          // --mode-switch
+    std::string dataDir;              // --data: where DATA.PAK and data/ are read
 
     // Any of the dialog's choices given: the dialog is not shown.
     bool skipsDialog() const { return width || bitsPerPixel || fullscreen; }
@@ -29,7 +30,8 @@ struct CommandLine {
 
 // Reads the arguments after the program's name, left to right: a later
 // option overrides an earlier one of its kind; --help and --version end the
-// reading; an unknown option or a bad value is an error.
+// reading; an unknown option or a bad value is an error (--data's folder
+// must exist).
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 // The choice the options make, the others as the dialog's start button

@@ -30,9 +30,16 @@ int main(int argc, char** argv) {
         case tev::CommandLine::Action::Run:
             break;
     }
+    // Every display cycle reads its files from here. A --data folder that
+    // went away or shut since the command line was read is still a bad one.
+    std::string why;
+    if (!tev::platform::enterDataDirectory(line.dataDir, &why)) {
+        std::fprintf(stderr, "tev-intro: --data: %s\n%sTry 'tev-intro --help' for more.\n",
+                     why.c_str(), tev::kUsageLine);
+        return 2;
+    }
     // Forked while the program has a single thread.
     if (line.modeSwitch) tev::platform::startModeGuardian();
     tev::platform::systemClock();  // the tick count starts with the program
-    tev::platform::enterDataDirectory();
     return tev::runProgram(line);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The command line: --help and --version print and end with status 0
 # without opening anything; bad options give the usage on standard error
-# and status 2; --size, --bits, --fullscreen and --windowed skip the dialog,
+# and status 2 (--data without a value or with no folder by that name too);
+# --size, --bits, --fullscreen and --windowed skip the dialog,
 # the others taking the values the dialog's start button gives untouched;
 # SIGTERM ends the show cleanly with status 143.
 source "$(dirname "$0")/lib.sh" "$@"
@@ -16,7 +17,7 @@ run_without_display() {
 run_without_display --help
 expect_eq "$?" 0 "--help status"
 head -n 1 "$SHOW_OUT" | grep -q '^usage: tev-intro ' || fail "--help: no usage line"
-for option in --size --bits --fullscreen --windowed --mode-switch --version; do
+for option in --size --bits --fullscreen --windowed --mode-switch --data --version; do
     grep -q -- "$option" "$SHOW_OUT" || fail "--help does not explain $option"
 done
 [[ ! -s "$SHOW_ERR" ]] || fail "--help wrote to standard error"
@@ -28,7 +29,8 @@ expect_eq "$?" 0 "--version status"
 expect_eq "$(cat "$SHOW_OUT")" "tev-intro $version" "--version"
 
 bad_lines=(--bogus -x extra "--size 1024x768" "--size" "--size=" "--bits 24" "--bits"
-    "--fullscreen=yes" "--windowed --size 640x480x2" "--help=me")
+    "--fullscreen=yes" "--windowed --size 640x480x2" "--help=me" --data "--data=" \
+    "--data $WORK/absent" "--data $BIN_DIR/DATA.PAK")
 for bad in "${bad_lines[@]}"; do
     # shellcheck disable=SC2086
     run_without_display $bad

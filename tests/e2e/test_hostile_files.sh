@@ -5,9 +5,9 @@
 # tev-capture still draws the whole show without a display, with the pack's
 # pictures wherever the pack could be read; neither raises a GL error.
 #
-# Each case is a folder holding copies of the programs: a program moves to
-# the folder beside it when its working folder has no DATA.PAK, so the
-# copies keep it among the hostile files.
+# Each case is a folder holding copies of the programs: a program reads the
+# data beside it first, and the working folder only when no folder of its
+# own holds a DATA.PAK, so the copies keep it among the hostile files.
 source "$(dirname "$0")/lib.sh" "$@"
 
 PAK=$BIN_DIR/DATA.PAK

@@ -77,7 +77,7 @@ run_show() {
     (
         cd "$dir" || exit 1
         if [[ -n "$cgroup" ]]; then echo "$BASHPID" >"$cgroup/cgroup.procs" || exit 1; fi
-        SDL_AUDIODRIVER=dummy exec "$BIN_DIR/tev-intro" --windowed --size 640x480 \
+        SDL_AUDIODRIVER=dummy exec "$BIN_DIR/tev-intro" --windowed --size 640x480 --data . \
             >"$SHOW_OUT" 2>"$SHOW_ERR"
     ) &
     SHOW_PID=$!

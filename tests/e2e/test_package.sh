@@ -3,7 +3,8 @@
 # no error in it; installed with dpkg it holds exactly the files it should,
 # its desktop entry, AppStream metadata and manual pages validate, its
 # programs tell the build's version, the capture tool run from an empty
-# folder finds the installed data and draws what the build's draws, and the
+# folder finds the installed data and draws what the build's draws (also
+# beside a damaged DATA.PAK, which only --data reads), and the
 # installed show plays under Xvfb until Escape. Removed with dpkg, it leaves
 # none of its files behind. The package is removed at the end whatever
 # happens. Installing needs root (CI is root), or sudo without a password.
@@ -149,6 +150,18 @@ args=(--at 50 --fps 10 --size 160x120)
 cmp -s "$WORK/empty/frames/t50.png" "$WORK/built/t50.png" ||
     fail "the installed tev-capture drew another frame at 50 s"
 rm -r "$WORK/empty/frames"
+# A damaged DATA.PAK in the working folder replaces nothing; --data reads it.
+mkdir "$WORK/stray"
+head -c 5120 "$BIN_DIR/DATA.PAK" >"$WORK/stray/DATA.PAK"
+(cd "$WORK/stray" && env -u DISPLAY /usr/bin/tev-capture "${args[@]}" --out "$WORK/beside") ||
+    fail "the installed tev-capture beside a stray pack"
+cmp -s "$WORK/beside/t50.png" "$WORK/built/t50.png" ||
+    fail "a DATA.PAK in the working folder replaced the installed one"
+(cd "$WORK/stray" && env -u DISPLAY /usr/bin/tev-capture "${args[@]}" --data . \
+    --out "$WORK/given") || fail "the installed tev-capture with --data"
+[[ -f "$WORK/given/t50.png" ]] || fail "no frame with --data"
+cmp -s "$WORK/given/t50.png" "$WORK/built/t50.png" &&
+    fail "--data drew the installed pack's pictures, not the damaged one's"
 
 # The installed show, from the empty folder, until Escape.
 BIN_DIR=/usr/games start_show "$WORK/empty"

@@ -58,7 +58,8 @@ run=$WORK/run
 mkdir -p "$run"
 cp -r "$BIN_DIR/DATA.PAK" "$BIN_DIR/data" "$run/"
 
-start_show "$run"
+# Named with --data: the build's own data beside the program comes first.
+start_show_with --data "$run"
 wait_for_dialog
 click_start
 wait_for_drawn_window
@@ -66,6 +67,8 @@ wait_for_drawn_window
 damaged_pack | swap_in "$run/DATA.PAK"
 hold_key "$SHOW_WINDOW" F1
 wait_for_drawn_window "$SHOW_WINDOW"
+# The files are read by name from the folder the show entered at its start.
+expect_eq "$(readlink "/proc/$SHOW_PID/cwd")" "$run" "the folder the show reads after F1"
 
 cp "$BIN_DIR/DATA.PAK" "$run/DATA.PAK"
 tga 64 64 16 100 | swap_in "$run/data/leaf.tga"

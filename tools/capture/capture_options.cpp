@@ -8,8 +8,9 @@
 namespace tev::capture {
 
 const char kUsage[] =
-    "usage: tev-capture --at T1,T2,... --out DIR [--size WxH] [--fps N]\n"
+    "usage: tev-capture --at T1,T2,... --out DIR [--size WxH] [--fps N] [--data DIR]\n"
     "       tev-capture --video FILE [--size WxH] [--fps N] [--from S] [--to S]\n"
+    "                   [--data DIR]\n"
     "       tev-capture --audio FILE.wav [--fps N] [--from S] [--to S]\n"
     "\n"
     "Plays the show offscreen from t = 0 with a virtual clock (frame k at k / fps\n"
@@ -37,6 +38,8 @@ const char kUsage[] =
     "  --size WxH      frame size in pixels (default 800x600)\n"
     "  --fps N         frames per second of the virtual clock (default 60 with\n"
     "                  --at, 30 with --video and --audio)\n"
+    "  --data DIR      read DATA.PAK and data/*.tga from DIR instead of the\n"
+    "                  show's own data folder\n"
     "  --help          this text\n"
     "  --version       the version of the program\n";
 
@@ -58,7 +61,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             return options;
         }
         if (arg != "--at" && arg != "--out" && arg != "--size" && arg != "--fps" &&
-            arg != "--video" && arg != "--audio" && arg != "--from" && arg != "--to") {
+            arg != "--video" && arg != "--audio" && arg != "--from" && arg != "--to" &&
+            arg != "--data") {
             return fail("unknown argument '" + arg + "'");
         }
         if (i + 1 >= args.size()) return fail(arg + " needs a value");
@@ -84,6 +88,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 cli::parseShowTime(arg, value, arg == "--from" ? &options.from : &options.to);
             if (!why.empty()) return fail(why);
             spanGiven = true;
+        } else if (arg == "--data") {
+            const std::string why = cli::parseDataFolder(value, &options.dataDir);
+            if (!why.empty()) return fail(why);
         } else if (arg == "--size") {
             const std::string why = cli::parseSize(value, &options.width, &options.height);
             if (!why.empty()) return fail(why);

@@ -17,6 +17,7 @@ struct Options {
     std::string outDir;                // --out
     std::string video;                 // --video FILE
     std::string audio;                 // --audio FILE.wav
+    std::string dataDir;               // --data DIR: "" for the show's own
     double from = 0.0;                 // --from, with --video or --audio
     double to = 130.0;                 // --to
     int width = 800;

@@ -49,10 +49,11 @@ int fail(const std::string& why) {
 
 int captureFrames(Options options) {
     std::error_code error;
-    // The show reads its data from the working directory, which may change
-    // to the folder that holds it; the output stays where it was asked for.
+    // The show reads its data from the working directory, which changes to
+    // the folder that holds it; the output stays where it was asked for.
     options.outDir = fs::absolute(options.outDir, error).string();
-    tev::platform::enterDataDirectory();
+    std::string why;
+    if (!tev::platform::enterDataDirectory(options.dataDir, &why)) return fail(why);
     fs::create_directories(options.outDir, error);
     if (error) return fail("cannot make " + options.outDir + ": " + error.message());
     // Frame index -> the names wanted of it.
@@ -63,7 +64,6 @@ int captureFrames(Options options) {
     }
     const int64_t last = wanted.rbegin()->first;
 
-    std::string why;
     auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why);
     if (!show) return fail("no offscreen OpenGL: " + why);
     while (show->nextFrame() <= last && !show->ended()) {
@@ -159,7 +159,7 @@ int captureVideo(Options options, const Span& span) {
     }
     samples = {};
 
-    tev::platform::enterDataDirectory();
+    if (!tev::platform::enterDataDirectory(options.dataDir, &why)) return fail(why);
     auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why);
     if (!show) return fail("no offscreen OpenGL: " + why);
     // The encoder yields to the renderer: llvmpipe's threads wait for the

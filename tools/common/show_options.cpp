@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/data_dir.h"
+
 namespace tev::cli {
 
 bool parseNumber(const std::string& text, double* out) {
@@ -45,6 +47,14 @@ std::string parseShowTime(const std::string& option, const std::string& value, d
         return option + ": '" + value + "' is not a show time from 0 to 130";
     }
     *seconds = parsed;
+    return "";
+}
+
+std::string parseDataFolder(const std::string& value, std::string* dir) {
+    if (value.empty()) return "--data needs a folder";
+    const std::string problem = platform::dataFolderProblem(value);
+    if (!problem.empty()) return "--data: '" + value + "': " + problem;
+    *dir = value;
     return "";
 }
 

@@ -14,5 +14,6 @@ std::string parseSize(const std::string& value, int* width, int* height);  // --
 std::string parseFps(const std::string& value, int* fps);                  // --fps N
 std::string parseShowTime(const std::string& option, const std::string& value,
                           double* seconds);  // --from S, --to S: 0 to 130
+std::string parseDataFolder(const std::string& value, std::string* dir);  // --data DIR: a folder
 
 }  // namespace tev::cli

@@ -1,10 +1,12 @@
-// Where the programs look for their data when the working directory lacks
-// it: beside the executable (the build tree), then the data folders of the
-// two install layouts, on folders laid out as each install leaves them.
+// Where the programs read their data: the --data folder, else beside the
+// executable (the build tree) or the data folders of the two install
+// layouts, else the working directory; on folders laid out as each install
+// leaves them.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "platform/data_dir.h"
 #include "temp_dir.h"
@@ -69,6 +71,70 @@ TEST(DataDirectory, ThePackagesFolderNeedsTheMarker) {
     EXPECT_EQ(findDataDirectory(games.string(), "data"),
               (root.path() / "usr" / TEV_INSTALL_GAMES_DATADIR).string());
     EXPECT_EQ(findDataDirectory("", "DATA.PAK"), "") << "an unknown executable folder";
+}
+
+TEST(DataDirectory, AStrayPackInTheWorkingFolderReplacesNothing) {
+    test::TempDir root;
+    const fs::path work = root.path() / "home" / "downloads";
+    putData(work);
+
+    // The package: the show in games/, its data in share/games/tev-intro.
+    const fs::path games = root.path() / "usr" / "games";
+    fs::create_directories(games);
+    const fs::path packaged = root.path() / "usr" / TEV_INSTALL_GAMES_DATADIR;
+    putData(packaged);
+    EXPECT_EQ(chooseDataDirectory("", games.string(), work.string()), packaged.string());
+
+    // The build tree: the data beside the program.
+    const fs::path bin = root.path() / "build" / "bin";
+    putData(bin);
+    EXPECT_EQ(chooseDataDirectory("", bin.string(), work.string()), bin.string());
+
+    // A bare program with no data of its own, started where data lies.
+    const fs::path bare = root.path() / "opt" / "bare";
+    fs::create_directories(bare);
+    EXPECT_EQ(chooseDataDirectory("", bare.string(), work.string()), work.string());
+    EXPECT_EQ(chooseDataDirectory("", "", work.string()), work.string())
+        << "an unknown executable folder";
+}
+
+TEST(DataDirectory, AGivenFolderIsTakenAsItIs) {
+    // Even without a pack in it, and with data beside the program: a pack
+    // missing there is a missing pack, not a reason to look elsewhere.
+    test::TempDir root;
+    const fs::path bin = root.path() / "bin";
+    putData(bin);
+    const fs::path given = root.path() / "mine";
+    fs::create_directories(given);
+    EXPECT_EQ(chooseDataDirectory(given.string(), bin.string(), root.path().string()),
+              given.string());
+    EXPECT_EQ(chooseDataDirectory("mine", bin.string(), root.path().string()), "mine");
+}
+
+// The working directory after entering: what every display cycle reads.
+class EnteringTheDataFolder : public ::testing::Test {
+  protected:
+    void TearDown() override { fs::current_path(before_); }
+    const fs::path before_ = fs::current_path();
+};
+
+TEST_F(EnteringTheDataFolder, TheGivenFolderBecomesCurrent) {
+    test::TempDir root;
+    putData(root.path() / "mine");
+    fs::current_path(root.path());
+    std::string why;
+    ASSERT_TRUE(enterDataDirectory("mine", &why)) << why;
+    EXPECT_EQ(fs::current_path(), fs::canonical(root.path() / "mine"));
+    EXPECT_TRUE(fs::exists("DATA.PAK"));
+}
+
+TEST_F(EnteringTheDataFolder, AFolderThatWentAwayIsReportedAndNothingMoves) {
+    test::TempDir root;
+    fs::current_path(root.path());
+    std::string why;
+    EXPECT_FALSE(enterDataDirectory((root.path() / "gone").string(), &why));
+    EXPECT_NE(why.find("gone"), std::string::npos) << why;
+    EXPECT_EQ(fs::current_path(), fs::canonical(root.path()));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "shell/command_line.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "temp_dir.h"
 
 namespace tev {
 namespace {
@@ -108,10 +112,47 @@ TEST(CommandLine, ChoicesNotGivenAreTheUntouchedDialogs) {
     EXPECT_EQ(all.fullscreen, 1);
 }
 
+// --data names a folder that is there, written either way; it does not skip
+// the dialog. A folder without data is taken: its files are missing files.
+TEST(CommandLine, DataNamesAFolderThatIsThere) {
+    test::TempDir root;
+    const std::string dir = root.path().string();
+    EXPECT_EQ(parse({"--data", dir}).dataDir, dir);
+    const CommandLine line = parse({"--data=" + dir, "--data", "."});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.dataDir, ".") << "the later one";
+    EXPECT_FALSE(line.skipsDialog());
+    EXPECT_EQ(parse({}).dataDir, "");
+
+    const std::string file = root.write("DATA.PAK", {'P'});
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    };
+    const Case cases[] = {
+        {{"--data"}, "'--data' needs a value"},
+        {{"--data="}, "'--data' needs a value"},
+        {{"--data", dir + "/absent"}, "--data: '" + dir + "/absent': no such folder"},
+        {{"--data=" + file}, "--data: '" + file + "': not a folder"},
+    };
+    for (const Case& c : cases) {
+        const CommandLine bad = parse(c.args);
+        EXPECT_EQ(bad.action, Action::Error) << c.says;
+        EXPECT_NE(bad.error.find(c.says), std::string::npos) << bad.error;
+    }
+    // One that cannot be entered (root enters any folder).
+    const std::string shut = (root.path() / "shut").string();
+    ASSERT_EQ(mkdir(shut.c_str(), 0), 0);
+    if (geteuid() != 0) {
+        EXPECT_EQ(parse({"--data", shut}).action, Action::Error);
+    }
+    chmod(shut.c_str(), 0700);
+}
+
 TEST(CommandLine, HelpNamesEveryOption) {
     const std::string help = std::string(kUsageLine) + kHelpText;
     for (const char* option : {"--size", "--bits", "--fullscreen", "--windowed", "--mode-switch",
-                               "--help", "--version", "640x480", "800x600"}) {
+                               "--data DIR", "--help", "--version", "640x480", "800x600"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
 }
