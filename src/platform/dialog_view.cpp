@@ -147,6 +147,7 @@ class DialogFrame : public Fl_Double_Window {
     }
 
     int handle(int event) override {
+        if (event == FL_PUSH) firstFocus = nullptr;  // a click places the focus itself
         if (event == FL_FOCUS && firstFocus != nullptr) {
             if (std::exchange(firstFocus, nullptr)->take_focus()) return 1;
         }
