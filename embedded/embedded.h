@@ -16,4 +16,9 @@ extern const uint32_t fontSheetSize;
 extern const unsigned char logo[];
 extern const uint32_t logoSize;
 
+// The desktop icon at 16, 24, 32, 48 and 64 pixels square: RGBA records in
+// the embedded-image layout, row 0 at the top, one after another.
+extern const unsigned char windowIcons[];
+extern const uint32_t windowIconsSize;
+
 }  // namespace tev::embedded

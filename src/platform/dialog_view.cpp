@@ -5,12 +5,18 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Double_Window.H>
+#include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Round_Button.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
+#include <utility>
 
 #include "platform/message_box.h"
 
@@ -120,6 +126,161 @@ ScreenDensity readScreenDensity(int screen) {
     return density;
 }
 
+// The dialog's own window: it gives the keyboard focus to the control the
+// template says first, and hands arrow keys to `onArrow` before its group
+// would move the focus in its own order. As dialogs do, it draws no focus
+// mark until the viewer moves the focus with the keyboard: the dialog looks
+// the same whether or not it has the keyboard.
+class DialogFrame : public Fl_Double_Window {
+  public:
+    DialogFrame(int w, int h, std::function<bool(ArrowKey)> onArrow)
+        : Fl_Double_Window(w, h), onArrow_(std::move(onArrow)) {}
+
+    Fl_Widget* firstFocus = nullptr;
+
+  protected:
+    void draw() override {
+        const int visibleFocus = Fl::visible_focus();
+        if (!focusMarks_) Fl::visible_focus(0);
+        Fl_Double_Window::draw();
+        Fl::visible_focus(visibleFocus);
+    }
+
+    int handle(int event) override {
+        if (event == FL_PUSH) firstFocus = nullptr;  // a click places the focus itself
+        if (event == FL_FOCUS && firstFocus != nullptr) {
+            if (std::exchange(firstFocus, nullptr)->take_focus()) return 1;
+        }
+        if (event == FL_KEYBOARD && !focusMarks_) {
+            const int key = Fl::event_key();
+            if (key == FL_Tab || key == FL_Left || key == FL_Right || key == FL_Up ||
+                key == FL_Down) {
+                focusMarks_ = true;
+                redraw();
+            }
+        }
+        if (event == FL_KEYBOARD && (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT)) == 0) {
+            switch (Fl::event_key()) {
+                case FL_Left:
+                    return onArrow_(ArrowKey::Left);
+                case FL_Right:
+                    return onArrow_(ArrowKey::Right);
+                case FL_Up:
+                    return onArrow_(ArrowKey::Up);
+                case FL_Down:
+                    return onArrow_(ArrowKey::Down);
+            }
+        }
+        return Fl_Double_Window::handle(event);
+    }
+
+  private:
+    std::function<bool(ArrowKey)> onArrow_;
+    bool focusMarks_ = false;
+};
+
+Atom atom(Display* display, const char* name) {
+    return XInternAtom(display, name, False);
+}
+
+// The server's time now: the time stamp of a property change on a window of
+// our own, made for the purpose.
+Time serverTime(Display* display) {
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = PropertyChangeMask;
+    const Window window =
+        XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0, CopyFromParent,
+                      InputOnly, CopyFromParent, CWEventMask, &attributes);
+    XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XEvent event;
+    XWindowEvent(display, window, PropertyChangeMask, &event);
+    XDestroyWindow(display, window);
+    return event.xproperty.time;
+}
+
+// The atoms of a window's ATOM-list property.
+std::vector<Atom> atomList(Display* display, Window window, Atom property) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<Atom> atoms;
+    if (XGetWindowProperty(display, window, property, 0, 1024, False, XA_ATOM, &type, &format,
+                           &count, &after, &data) == Success &&
+        data != nullptr && format == 32) {
+        const auto* values = reinterpret_cast<const Atom*>(data);
+        atoms.assign(values, values + count);
+    }
+    if (data != nullptr) XFree(data);
+    return atoms;
+}
+
+// What FLTK says of a window without a border, and of the dialog's class,
+// replaced before a window manager reads it: the dialog is the program's
+// one window while it is shown, so it goes in the task bar, under the
+// program's name, with its icon (FLTK sets that one), and with the time
+// the viewer asked for it, so that focus-stealing prevention lets it have
+// the keyboard.
+void introduceToWindowManager(Display* display, Window window, const std::string& windowClass,
+                              Time time) {
+    if (!windowClass.empty()) {
+        std::string name = windowClass, className = windowClass;
+        XClassHint hint{name.data(), className.data()};
+        XSetClassHint(display, window, &hint);
+    }
+    const Atom state = atom(display, "_NET_WM_STATE");
+    std::vector<Atom> states = atomList(display, window, state);
+    std::erase(states, atom(display, "_NET_WM_STATE_SKIP_TASKBAR"));
+    if (states.empty()) {
+        XDeleteProperty(display, window, state);
+    } else {
+        XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(states.data()),
+                        static_cast<int>(states.size()));
+    }
+    const long userTime = static_cast<long>(time);
+    XChangeProperty(display, window, atom(display, "_NET_WM_USER_TIME"), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&userTime), 1);
+}
+
+bool viewable(Display* display, Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) != 0 &&
+           attributes.map_state == IsViewable;
+}
+
+// Asks for the keyboard focus for a mapped window: of the window manager
+// that manages it, when it takes such requests (_NET_ACTIVE_WINDOW, from an
+// application), else of the server.
+void askForFocus(Display* display, Window window, Time time) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const bool managed =
+        XGetWindowProperty(display, window, atom(display, "WM_STATE"), 0, 1, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success &&
+        type != None;
+    if (data != nullptr) XFree(data);
+    const Atom activeWindow = atom(display, "_NET_ACTIVE_WINDOW");
+    const std::vector<Atom> supported =
+        atomList(display, DefaultRootWindow(display), atom(display, "_NET_SUPPORTED"));
+    if (managed && std::find(supported.begin(), supported.end(), activeWindow) != supported.end()) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = activeWindow;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = 1;  // from an application
+        event.xclient.data.l[1] = static_cast<long>(time);
+        XSendEvent(display, DefaultRootWindow(display), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    } else {
+        XSetInputFocus(display, window, RevertToPointerRoot, time);
+    }
+    XFlush(display);
+}
+
 class DialogWindow {
   public:
     DialogWindow(const DialogTemplate& layout, DialogState& state, const DialogProc& procedure)
@@ -145,7 +306,7 @@ class DialogWindow {
             if (textSize <= smallest || (w <= screenW && h <= screenH)) break;
         }
 
-        window_ = std::make_unique<Fl_Double_Window>(w, h);
+        window_ = std::make_unique<DialogFrame>(w, h, [this](ArrowKey key) { return arrow(key); });
         window_->copy_label(layout_.windowName.c_str());
         window_->box(FL_UP_BOX);  // the modal frame; there is no caption bar
         window_->border(0);
@@ -156,10 +317,14 @@ class DialogWindow {
         window_->set_modal();
         window_->position(screenX + (screenW - w) / 2, screenY + (screenH - h) / 2);
 
+        setIcons();
+
         procedure_(state_, DialogEvent::Init, 0);
         showState();
+        const size_t first = firstFocus(layout_, state_);
+        if (first < widgets_.size()) window_->firstFocus = widgets_[first];
         if (!state_.ended()) {
-            window_->show();
+            showActive();
             while (!state_.ended() && window_->shown())
                 Fl::wait();
         }
@@ -173,6 +338,53 @@ class DialogWindow {
         DialogWindow* owner;
         size_t index;
     };
+
+    void setIcons() {
+        std::vector<std::unique_ptr<Fl_RGB_Image>> images;
+        std::vector<const Fl_RGB_Image*> list;
+        for (const WindowIcon& icon : layout_.icons) {
+            images.push_back(std::make_unique<Fl_RGB_Image>(icon.rgba, icon.width, icon.height, 4));
+            list.push_back(images.back().get());
+        }
+        if (!list.empty()) window_->icons(list.data(), static_cast<int>(list.size()));  // copies
+    }
+
+    // Shows the window and asks for the keyboard focus for it. FLTK makes
+    // the window, describes it and maps it in one call; the server is held
+    // meanwhile, so that a window manager reads the description only once it
+    // is the dialog's own.
+    void showActive() {
+        Display* display = fl_display;
+        XGrabServer(display);
+        window_->show();
+        const Window window = fl_xid(window_.get());
+        const Time time = serverTime(display);
+        introduceToWindowManager(display, window, layout_.windowClass, time);
+        XUngrabServer(display);
+        XFlush(display);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!state_.ended() && window_->shown() && !viewable(display, window)) {
+            if (std::chrono::steady_clock::now() > deadline) return;
+            Fl::wait(0.02);
+        }
+        if (!state_.ended() && window_->shown()) askForFocus(display, window, time);
+    }
+
+    // An arrow key: the focus moves as arrowMove says, and a radio button it
+    // checks is clicked.
+    bool arrow(ArrowKey key) {
+        const auto focused = std::find(widgets_.begin(), widgets_.end(), Fl::focus());
+        if (focused == widgets_.end()) {
+            const size_t first = firstFocus(layout_, state_);
+            if (first < widgets_.size()) widgets_[first]->take_focus();
+            return true;
+        }
+        const FocusMove move =
+            arrowMove(layout_, state_, static_cast<size_t>(focused - widgets_.begin()), key);
+        widgets_[move.to]->take_focus();
+        if (move.check) clicked(move.to);
+        return true;
+    }
 
     void addControl(size_t index, int textSize) {
         const ControlTemplate& c = layout_.controls[index];
@@ -238,11 +450,8 @@ class DialogWindow {
     // Automatic radio buttons: the clicked one is checked and the others of
     // its group (up to the next control that starts a group) are cleared.
     void checkRadio(size_t index) {
-        size_t first = index;
-        while (first > 0 && !layout_.controls[first].groupStart)
-            --first;
-        for (size_t i = first; i < layout_.controls.size(); ++i) {
-            if (i != first && layout_.controls[i].groupStart) break;
+        const auto [first, end] = controlGroup(layout_, index);
+        for (size_t i = first; i < end; ++i) {
             if (layout_.controls[i].kind == ControlKind::RadioButton) {
                 state_.setCheckState(layout_.controls[i].id, i == index ? Checked : Unchecked);
             }
@@ -283,7 +492,7 @@ class DialogWindow {
     const DialogProc& procedure_;
     int baseWidth_ = 6;
     int baseHeight_ = 13;
-    std::unique_ptr<Fl_Double_Window> window_;
+    std::unique_ptr<DialogFrame> window_;
     std::vector<Fl_Widget*> widgets_;  // owned by the window
     std::vector<std::unique_ptr<Entry>> entries_;
 };

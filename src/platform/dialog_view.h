@@ -5,9 +5,12 @@
 // clicks. What a click means is decided by
 // the caller's procedure, which reads and writes a DialogState.
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tev::platform {
@@ -26,10 +29,19 @@ struct ControlTemplate {
     bool staticEdge = false;  // sunken frame
 };
 
+// A picture of the program for window managers, task bars and window
+// switchers: RGBA bytes, not premultiplied, row 0 at the top.
+struct WindowIcon {
+    int width = 0, height = 0;
+    const uint8_t* rgba = nullptr;
+};
+
 struct DialogTemplate {
     int width = 0, height = 0;  // dialog units
     int pointSize = 8;
-    std::string windowName;  // for window-system tools; there is no caption bar
+    std::string windowName;         // for window-system tools; there is no caption bar
+    std::string windowClass;        // the program's name, by which desktops group its windows
+    std::vector<WindowIcon> icons;  // the same picture in several sizes
     std::vector<ControlTemplate> controls;
 };
 
@@ -62,6 +74,32 @@ class DialogState {
 };
 
 using DialogProc = std::function<void(DialogState&, DialogEvent, int controlId)>;
+
+// Keyboard navigation. Buttons, check boxes and radio buttons take the
+// focus; controls are named by their index in the template.
+enum class ArrowKey { Left, Right, Up, Down };
+
+struct FocusMove {
+    size_t to = 0;       // the control that gets the focus
+    bool check = false;  // an automatic radio button to check, as a click would
+};
+
+// The controls from the start of `index`'s group up to the next group.
+std::pair<size_t, size_t> controlGroup(const DialogTemplate& layout, size_t index);
+
+// The control that has the focus when the dialog appears: the first in
+// reading order (top row first, left to right), or the checked radio button
+// of its group; controls.size() when no control takes the focus.
+size_t firstFocus(const DialogTemplate& layout, const DialogState& state);
+
+// Where an arrow key takes the focus from `from`. Left and Right move along
+// the row to the nearest control on that side, and a radio button reached so
+// is checked: the choice moves with the focus. Up and Down move to the
+// nearest row above or below, to the control whose left edge is nearest;
+// a radio button's group is entered at its checked button, so that the
+// choice stays. Without a control in that direction the focus stays.
+FocusMove arrowMove(const DialogTemplate& layout, const DialogState& state, size_t from,
+                    ArrowKey key);
 
 // What the X server says about the density of the screen the dialog opens
 // on.

@@ -2,12 +2,29 @@
 
 #include <cstdlib>
 
+#include "assets/embedded_image.h"
+#include "embedded.h"
+
 namespace tev {
 
 using platform::ControlKind;
 using platform::DialogEvent;
 using platform::DialogState;
 using platform::TextAlign;
+
+std::vector<platform::WindowIcon> windowIcons() {
+    std::vector<platform::WindowIcon> icons;
+    const uint8_t* data = embedded::windowIcons;
+    size_t left = embedded::windowIconsSize;
+    while (const auto image = EmbeddedImage::parse(data, left)) {
+        if (image->channels != 4) break;
+        icons.push_back({int(image->width), int(image->height), image->pixels});
+        const size_t bytes = 12 + size_t{image->width} * image->height * 4;
+        data += bytes;
+        left -= bytes;
+    }
+    return icons;
+}
 
 const platform::DialogTemplate& setupDialogTemplate() {
     static const platform::DialogTemplate layout = [] {
@@ -16,6 +33,8 @@ const platform::DialogTemplate& setupDialogTemplate() {
         t.height = 103;
         t.pointSize = 8;
         t.windowName = "tev :: setup";
+        t.windowClass = "tev-intro";
+        t.icons = windowIcons();
         auto add = [&t](int id, ControlKind kind, const char* text, int x, int y, int w, int h) {
             platform::ControlTemplate c;
             c.id = id;

@@ -4,6 +4,7 @@
 // over a DialogState; the platform's dialog view only shows the controls.
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/dialog_view.h"
 
@@ -32,6 +33,9 @@ enum SetupControl : int {
 enum class DialogAction { None, ExitProcess };
 
 const platform::DialogTemplate& setupDialogTemplate();
+
+// The program's icon in the sizes it carries, smallest first.
+std::vector<platform::WindowIcon> windowIcons();
 
 DialogAction setupDialogProc(platform::DialogState& dialog, platform::DialogEvent event,
                              int controlId, DisplayChoice& choice);

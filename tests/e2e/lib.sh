@@ -185,12 +185,14 @@ wait_until() {
 }
 
 # Sets SHOW_WINDOW to the show's visible window if there is one other than
-# the given id.
+# the given id. The setup dialog has the program's class too, and is known
+# by its name (a window gone meanwhile has none).
 SHOW_WINDOW=""
 find_show_window() {
-    local id
+    local id name
     for id in $(xdotool search --onlyvisible --classname '^tev-intro$' 2>/dev/null); do
-        if [[ "$id" != "$1" ]]; then
+        name=$(window_name "$id" 2>/dev/null) || continue
+        if [[ "$id" != "$1" && "$name" != "tev :: setup" ]]; then
             SHOW_WINDOW=$id
             return 0
         fi

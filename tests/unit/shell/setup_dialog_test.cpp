@@ -159,5 +159,106 @@ TEST(SetupDialog, EightPointTextInPixels) {
     EXPECT_EQ(platform::fontPixels(8, 480), 53);
 }
 
+// Keyboard moves over the real template, from a control named by its id.
+class DialogKeys : public ::testing::Test {
+  protected:
+    const platform::DialogTemplate& layout = setupDialogTemplate();
+    DialogRun run;
+
+    size_t index(int id) const {
+        for (size_t i = 0; i < layout.controls.size(); ++i)
+            if (layout.controls[i].id == id) return i;
+        ADD_FAILURE() << "no control " << id;
+        return 0;
+    }
+    int id(size_t i) const { return layout.controls.at(i).id; }
+    platform::FocusMove move(int from, platform::ArrowKey key) const {
+        return platform::arrowMove(layout, run.dialog, index(from), key);
+    }
+    int to(int from, platform::ArrowKey key) const { return id(move(from, key).to); }
+};
+
+TEST_F(DialogKeys, FocusStartsOnTheFirstChoice) {
+    EXPECT_EQ(id(platform::firstFocus(layout, run.dialog)), kRes640);
+    // Within a radio group, on its checked button.
+    run.pick(kRes640, kRes800, kRes800);
+    EXPECT_EQ(id(platform::firstFocus(layout, run.dialog)), kRes800);
+}
+
+TEST_F(DialogKeys, LeftAndRightMoveTheChoiceAlongARow) {
+    using platform::ArrowKey;
+    EXPECT_EQ(to(kRes640, ArrowKey::Right), kRes800);
+    EXPECT_TRUE(move(kRes640, ArrowKey::Right).check) << "8x6 is checked on the way";
+    EXPECT_EQ(to(kRes800, ArrowKey::Left), kRes640);
+    EXPECT_FALSE(move(kRes800, ArrowKey::Left).check) << "6x4 is already checked";
+    EXPECT_EQ(to(kBits16, ArrowKey::Right), kBits32);
+    EXPECT_TRUE(move(kBits16, ArrowKey::Right).check);
+    EXPECT_EQ(to(kStartButton, ArrowKey::Right), kQuitButton);
+    EXPECT_FALSE(move(kStartButton, ArrowKey::Right).check) << "a push button is not pressed";
+    // The ends of rows hold the focus.
+    EXPECT_EQ(to(kRes640, ArrowKey::Left), kRes640);
+    EXPECT_EQ(to(kRes800, ArrowKey::Right), kRes800);
+    EXPECT_EQ(to(kQuitButton, ArrowKey::Right), kQuitButton);
+    EXPECT_EQ(to(kOverdriveBox, ArrowKey::Left), kOverdriveBox);
+}
+
+TEST_F(DialogKeys, UpAndDownMoveBetweenRowsKeepingTheChoice) {
+    using platform::ArrowKey;
+    // Down the column, from the top row to the start button.
+    EXPECT_EQ(to(kRes640, ArrowKey::Down), kBits16);
+    EXPECT_EQ(to(kBits16, ArrowKey::Down), kOverdriveBox);
+    EXPECT_EQ(to(kOverdriveBox, ArrowKey::Down), kFullscreenBox);
+    EXPECT_EQ(to(kFullscreenBox, ArrowKey::Down), kStartButton) << "the nearer left edge";
+    EXPECT_EQ(to(kStartButton, ArrowKey::Down), kStartButton);
+    EXPECT_EQ(to(kQuitButton, ArrowKey::Up), kFullscreenBox);
+    EXPECT_EQ(to(kBits16, ArrowKey::Up), kRes640);
+    EXPECT_EQ(to(kRes640, ArrowKey::Up), kRes640);
+    // A radio group is entered at its checked button, and nothing is checked.
+    EXPECT_EQ(to(kRes800, ArrowKey::Down), kBits16);
+    run.pick(kBits16, kBits32, kBits32);
+    EXPECT_EQ(to(kRes640, ArrowKey::Down), kBits32);
+    EXPECT_EQ(to(kOverdriveBox, ArrowKey::Up), kBits32);
+    for (const auto key : {ArrowKey::Up, ArrowKey::Down}) {
+        for (const auto& c : layout.controls) {
+            if (c.id > 0) {
+                EXPECT_FALSE(move(c.id, key).check) << c.id;
+            }
+        }
+    }
+}
+
+TEST_F(DialogKeys, RadioGroupsFollowTheTemplate) {
+    // 6x4 and 8x6 share the group the credit panel starts with the quit
+    // button, the rule and the override box; 16bit starts its own.
+    EXPECT_EQ(platform::controlGroup(layout, index(kRes800)),
+              std::make_pair(index(kRes640) - 2, layout.controls.size()));
+    EXPECT_EQ(platform::controlGroup(layout, index(kBits32)),
+              std::make_pair(index(kBits16), index(kBits32) + 1));
+    EXPECT_EQ(platform::controlGroup(layout, 0), std::make_pair(size_t{0}, size_t{1}));
+}
+
+TEST(DialogKeysElsewhere, ATemplateWithoutChoicesHasNoFocus) {
+    platform::DialogTemplate text;
+    text.controls.resize(2);  // two static texts
+    EXPECT_EQ(platform::firstFocus(text, DialogState{}), 2u);
+}
+
+TEST(SetupDialog, CarriesTheIconInFiveSizes) {
+    const auto icons = windowIcons();
+    ASSERT_EQ(icons.size(), 5u);
+    int side = 0;
+    for (const int expected : {16, 24, 32, 48, 64}) {
+        const auto& icon = icons[side++];
+        EXPECT_EQ(icon.width, expected);
+        EXPECT_EQ(icon.height, expected);
+        ASSERT_NE(icon.rgba, nullptr);
+        // Opaque in the middle, clear in the corner (the rounded square).
+        EXPECT_EQ(icon.rgba[(size_t(expected / 2) * expected + expected / 2) * 4 + 3], 255);
+        EXPECT_LE(icon.rgba[3], 40);
+    }
+    EXPECT_EQ(setupDialogTemplate().icons.size(), 5u);
+    EXPECT_EQ(setupDialogTemplate().windowClass, "tev-intro");
+}
+
 }  // namespace
 }  // namespace tev

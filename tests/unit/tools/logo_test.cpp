@@ -123,6 +123,24 @@ TEST(Icon, EverySizeIsTheSamePicture) {
     }
 }
 
+TEST(Icon, CarriedWindowIconsAreTheDrawnOnes) {
+    const uint8_t* data = embedded::windowIcons;
+    size_t left = embedded::windowIconsSize;
+    for (const int side : {16, 24, 32, 48, 64}) {
+        SCOPED_TRACE(side);
+        const auto image = EmbeddedImage::parse(data, left);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, uint32_t(side));
+        EXPECT_EQ(image->height, uint32_t(side));
+        ASSERT_EQ(image->channels, 4u);
+        const auto drawn = logo::drawIcon(logoPicture(), side);
+        EXPECT_TRUE(std::equal(drawn.begin(), drawn.end(), image->pixels));
+        data += 12 + drawn.size();
+        left -= 12 + drawn.size();
+    }
+    EXPECT_EQ(left, 0u);
+}
+
 TEST(Icon, SoftEdgesKeepTheBackgroundColour) {
     // At a size where the rounded corners cover pixels in part, those pixels
     // are the dark background made transparent, not darkened by their alpha.
