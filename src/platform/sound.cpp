@@ -6,10 +6,13 @@
 #include "platform/module_decoder.h"
 #include "platform/pulse_latency.h"
 
+#include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tev::platform {
@@ -32,6 +35,14 @@ constexpr Uint16 kFramesPerCallback = 2048;
 // seconds (PulseAudio's null sink does); past this the song is taken to
 // start at once.
 constexpr auto kFirstRenderBound = std::chrono::milliseconds(2500);
+
+// How much sound PulseAudio is asked to hold for us unless the user says
+// otherwise: the audio thread can then miss its turn for this long, less one
+// buffer, on a machine whose cores are all busy, without a gap in the sound.
+// libopenmpt renders far faster than real time, so filling it costs nothing;
+// as the picture follows the measured latency, it costs no sync either, only
+// a later start.
+constexpr const char* kQueueMsDefault = "500";
 
 struct Song {
     SoundHandle handle = 0;
@@ -93,29 +104,74 @@ void SDLCALL fillBuffer(void* user, Uint8* stream, int length) {
 }
 
 // How long the samples the callback has just rendered take to be heard:
-// PulseAudio's own figure for our stream when SDL plays through it, else
-// one buffer (the one the device plays while the next is filled).
+// PulseAudio's own figure for our stream when SDL plays through it and the
+// figure is plausible, else what the output holds: the queue PulseAudio was
+// asked for, or one buffer with another driver (the one the device plays
+// while the next is filled).
 Clock::duration outputLatency(const Output& out) {
-    const double buffer = double(out.bufferFrames) / kRate;
-    std::optional<double> seconds;
+    double seconds = double(out.bufferFrames) / kRate;
     const char* driver = SDL_GetCurrentAudioDriver();
     if (driver != nullptr && std::strcmp(driver, "pulseaudio") == 0) {
         // Over half a buffer: the saw's steps are a quarter of one.
-        const auto spread = std::chrono::duration<double>(buffer / 2);
+        const auto spread = std::chrono::duration<double>(seconds / 2);
         seconds =
             pulsePlaybackLatency(8, std::chrono::duration_cast<std::chrono::microseconds>(spread),
-                                 std::chrono::milliseconds(200));
+                                 std::chrono::milliseconds(200))
+                .value_or(soundQueueSeconds());
     }
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(seconds.value_or(buffer)));
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// Whether SDL may play through PulseAudio: it tries PulseAudio first unless
+// SDL_AUDIODRIVER names drivers without it.
+bool mayUsePulse() {
+    const char* drivers = std::getenv("SDL_AUDIODRIVER");
+    if (drivers == nullptr || *drivers == '\0') return true;
+    std::string names(drivers);
+    for (char& c : names)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return names.find("pulseaudio") != std::string::npos;
+}
+
+// libpulse's own reading of PULSE_LATENCY_MSEC: a whole number above 0.
+std::optional<unsigned long> queueMsSetting() {
+    const char* text = std::getenv("PULSE_LATENCY_MSEC");
+    if (text == nullptr || *text < '0' || *text > '9') return std::nullopt;
+    char* end = nullptr;
+    const unsigned long ms = std::strtoul(text, &end, 10);
+    if (*end != '\0' || ms == 0 || ms > 60000) return std::nullopt;
+    return ms;
 }
 
 }  // namespace
 
+double soundQueueSeconds() {
+    return double(queueMsSetting().value_or(std::strtoul(kQueueMsDefault, nullptr, 10))) / 1000;
+}
+
 bool soundInit() {
+    return soundOpen({}) == SoundOpen::Opened;
+}
+
+SoundOpen soundOpen(const std::function<bool()>& keepWaiting) {
     Output& out = output();
-    if (out.device != 0) return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (out.device != 0) return SoundOpen::Opened;
+    if (mayUsePulse()) {
+        // libpulse reads it when SDL makes its stream; a setting of the
+        // user's own stays.
+        if (!queueMsSetting()) setenv("PULSE_LATENCY_MSEC", kQueueMsDefault, 1);
+        const auto bound = std::chrono::milliseconds(kSoundServerBoundMs);
+        switch (probePulseServer(bound, keepWaiting)) {
+            case PulseServer::Silent:
+                return SoundOpen::Failed;
+            case PulseServer::Abandoned:
+                return SoundOpen::Abandoned;
+            case PulseServer::Answers:
+            case PulseServer::Absent:  // SDL goes on to its other drivers
+                break;
+        }
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SoundOpen::Failed;
     SDL_AudioSpec want{};
     want.freq = kRate;
     want.format = AUDIO_S16SYS;
@@ -128,10 +184,10 @@ bool soundInit() {
     out.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (out.device == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
+        return SoundOpen::Failed;
     }
     out.bufferFrames = have.samples;
-    return true;
+    return SoundOpen::Opened;
 }
 
 SoundHandle soundLoadSong(const void* data, uint32_t size) {

@@ -6,16 +6,38 @@
 // it first rendered from it, under SDL's lock.
 
 #include <cstdint>
+#include <functional>
 
 namespace tev::platform {
 
 // Names a loaded song, stream or sample; 0 names nothing.
 using SoundHandle = uint32_t;
 
-// Opens the audio device. False when no device can be opened (the driver
-// named by SDL_AUDIODRIVER is unknown or has no device). Opening again
-// while open keeps the device and returns true.
+enum class SoundOpen {
+    Opened,     // the device is open
+    Failed,     // no device could be opened, or the sound server did not answer
+    Abandoned,  // the caller's keepWaiting said to stop waiting for the server
+};
+
+// Opens the audio device. Before SDL may go through PulseAudio (or
+// PipeWire's PulseAudio server), which waits on a server that has stopped
+// for half a minute, this asks the server itself and waits no longer than
+// kSoundServerBound: a server that does not answer within it fails the
+// opening. While it waits it calls `keepWaiting` (when set) about every
+// 20 ms, and gives up once it returns false. Failed also when the driver
+// named by SDL_AUDIODRIVER is unknown or has no device. Opening again while
+// open keeps the device.
+SoundOpen soundOpen(const std::function<bool()>& keepWaiting);
+constexpr int kSoundServerBoundMs = 4000;
+
+// soundOpen without a caller to ask: true when the device is open.
 bool soundInit();
+
+// How much sound the output is asked to hold, in seconds, when it goes
+// through PulseAudio: ahead of the device, so that the audio thread can miss
+// its turn for that long, less one buffer, without a gap. PULSE_LATENCY_MSEC
+// sets it as it does for every libpulse program.
+double soundQueueSeconds();
 
 // Loads a module from memory; the bytes are copied. 0 when the bytes are
 // not a module libopenmpt can read, or are empty.
@@ -30,7 +52,9 @@ bool soundPlaySong(SoundHandle song);
 
 // Seconds from now until the first sample of the song soundPlaySong last
 // started is heard: the output's latency (PulseAudio's own figure for our
-// stream when SDL plays through it, else one buffer of the device) counted
+// stream when SDL plays through it and the figure is plausible, else what
+// the output was asked to hold: the queue through PulseAudio, one buffer of
+// the device otherwise) counted
 // from when the device took it. Negative once it has been heard; 0 when no
 // song was started since the output opened.
 double soundSongHeardIn();

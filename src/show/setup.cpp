@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include "assets/bitmap_font.h"
 #include "assets/embedded_image.h"
@@ -20,6 +22,7 @@ namespace tev {
 namespace {
 
 SetupStepHook setupStepHook = nullptr;
+SetupWaitHook setupWaitHook = nullptr;
 
 void startStep(const char* step) {
     if (setupStepHook != nullptr) setupStepHook(step);
@@ -99,6 +102,10 @@ void setSetupStepHook(SetupStepHook hook) {
     setupStepHook = hook;
 }
 
+void setSetupWaitHook(SetupWaitHook hook) {
+    setupWaitHook = hook;
+}
+
 bool showSetup() {
     startStep("GL defaults");
     setGlDefaults();
@@ -127,7 +134,12 @@ bool showSetup() {
     // The process ends with status 1 here when no sound output can be opened.
     double musicHeardIn = 0.0;
     if (showMusicEnabled) {
-        musicHeardIn = startShowMusic(musicPlayer(), embedded::music, embedded::musicSize);
+        std::function<bool()> keepWaiting;
+        if (setupWaitHook != nullptr) keepWaiting = setupWaitHook;
+        const std::optional<double> heardIn =
+            startShowMusic(musicPlayer(), embedded::music, embedded::musicSize, keepWaiting);
+        if (!heardIn) return false;  // Escape, a closed window or a signal while waiting
+        musicHeardIn = *heardIn;
     }
     startStep(nullptr);
     // The show clock starts when the music's first sample is heard, not when
