@@ -30,6 +30,12 @@ constexpr int kChannels = kSongChannels;
 // setting of 80 ms gives this size at 44.1 kHz.
 constexpr Uint16 kFramesPerCallback = 2048;
 
+// Through a sound server that holds our queue (below) the thread's room is
+// that queue, and a small buffer keeps the steps in which the queue is
+// topped up small: the latency is read at the top of those steps, and the
+// first sample of the song waits up to one step less.
+constexpr Uint16 kFramesThroughServer = 512;
+
 // How long a new song may take to reach the device's callback. A server
 // whose sink has just woken can hold a new stream back for up to two
 // seconds (PulseAudio's null sink does); past this the song is taken to
@@ -112,10 +118,10 @@ Clock::duration outputLatency(const Output& out) {
     double seconds = double(out.bufferFrames) / kRate;
     const char* driver = SDL_GetCurrentAudioDriver();
     if (driver != nullptr && std::strcmp(driver, "pulseaudio") == 0) {
-        // Over half a buffer: the saw's steps are a quarter of one.
-        const auto spread = std::chrono::duration<double>(seconds / 2);
+        // Over a few of the steps in which the queue is topped up.
+        const auto spread = std::chrono::duration<double>(seconds * 4);
         seconds =
-            pulsePlaybackLatency(8, std::chrono::duration_cast<std::chrono::microseconds>(spread),
+            pulsePlaybackLatency(12, std::chrono::duration_cast<std::chrono::microseconds>(spread),
                                  std::chrono::milliseconds(200))
                 .value_or(soundQueueSeconds());
     }
@@ -156,6 +162,7 @@ bool soundInit() {
 SoundOpen soundOpen(const std::function<bool()>& keepWaiting) {
     Output& out = output();
     if (out.device != 0) return SoundOpen::Opened;
+    Uint16 frames = kFramesPerCallback;
     if (mayUsePulse()) {
         // libpulse reads it when SDL makes its stream; a setting of the
         // user's own stays.
@@ -167,6 +174,8 @@ SoundOpen soundOpen(const std::function<bool()>& keepWaiting) {
             case PulseServer::Abandoned:
                 return SoundOpen::Abandoned;
             case PulseServer::Answers:
+                frames = kFramesThroughServer;
+                break;
             case PulseServer::Absent:  // SDL goes on to its other drivers
                 break;
         }
@@ -176,7 +185,7 @@ SoundOpen soundOpen(const std::function<bool()>& keepWaiting) {
     want.freq = kRate;
     want.format = AUDIO_S16SYS;
     want.channels = kChannels;
-    want.samples = kFramesPerCallback;
+    want.samples = frames;
     want.callback = fillBuffer;
     want.userdata = &out;
     SDL_AudioSpec have{};
