@@ -22,7 +22,7 @@ enum class SoundOpen {
 // Opens the audio device. Before SDL may go through PulseAudio (or
 // PipeWire's PulseAudio server), which waits on a server that has stopped
 // for half a minute, this asks the server itself and waits no longer than
-// kSoundServerBound: a server that does not answer within it fails the
+// kSoundServerBoundMs: a server that does not answer within it fails the
 // opening. While it waits it calls `keepWaiting` (when set) about every
 // 20 ms, and gives up once it returns false. Failed also when the driver
 // named by SDL_AUDIODRIVER is unknown or has no device. Opening again while
@@ -52,11 +52,10 @@ bool soundPlaySong(SoundHandle song);
 
 // Seconds from now until the first sample of the song soundPlaySong last
 // started is heard: the output's latency (PulseAudio's own figure for our
-// stream when SDL plays through it and the figure is plausible, else what
-// the output was asked to hold: the queue through PulseAudio, one buffer of
-// the device otherwise) counted
-// from when the device took it. Negative once it has been heard; 0 when no
-// song was started since the output opened.
+// stream when SDL plays through it and the figure is plausible, else the
+// buffer the server granted the stream or the queue asked of it, one buffer
+// of the device with another driver) counted from when the device took it. Negative once it has
+// been heard; 0 when no song was started since the output opened.
 double soundSongHeardIn();
 
 // True while the song is the one playing and has not reached its end.
