@@ -119,25 +119,27 @@ class Connection {
 }  // namespace
 
 std::optional<double> pulsePlaybackLatency(int samples, std::chrono::microseconds spread,
-                                           std::chrono::milliseconds bound) {
+                                           std::chrono::milliseconds bound, bool* granted) {
     if (samples <= 0) return std::nullopt;
     const auto spacing = samples > 1 ? spread / (samples - 1) : spread;
     Connection connection(Clock::now() + bound);
     if (!connection.connect()) return std::nullopt;
     double highest = 0.0;
-    double granted = 0.0;
+    double grantedLength = 0.0;
     for (int k = 0; k < samples; ++k) {
         if (k > 0) std::this_thread::sleep_for(spacing);
         Reading reading;
         reading.pid = std::to_string(getpid());
         if (!connection.read(reading) || reading.streams == 0) return std::nullopt;
         highest = std::max(highest, reading.seconds / reading.streams);
-        granted = reading.granted / reading.streams;
+        grantedLength = reading.granted / reading.streams;
     }
+    if (granted != nullptr) *granted = false;
     if (plausibleLatency(highest)) return highest;
     // A server that counts no latency (PipeWire's) still holds what it
     // granted the stream.
-    if (plausibleLatency(granted)) return granted;
+    if (granted != nullptr) *granted = true;
+    if (plausibleLatency(grantedLength)) return grantedLength;
     return std::nullopt;
 }
 

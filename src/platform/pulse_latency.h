@@ -21,8 +21,10 @@ namespace tev::platform {
 // `spread`. Empty when no server answers, when this process plays no stream
 // through it, when `bound` passes first, or when neither figure is
 // plausible. Never starts a server.
+// `granted`, when given, says which of the two it is.
 std::optional<double> pulsePlaybackLatency(int samples, std::chrono::microseconds spread,
-                                           std::chrono::milliseconds bound);
+                                           std::chrono::milliseconds bound,
+                                           bool* granted = nullptr);
 
 // Whether a latency a server reports can be true: above 0 (sound is never
 // heard the moment it is queued; PipeWire's PulseAudio server reports 0 for

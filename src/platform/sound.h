@@ -33,10 +33,10 @@ constexpr int kSoundServerBoundMs = 4000;
 // soundOpen without a caller to ask: true when the device is open.
 bool soundInit();
 
-// How much sound the output is asked to hold, in seconds, when it goes
-// through PulseAudio: ahead of the device, so that the audio thread can miss
-// its turn for that long, less one buffer, without a gap. PULSE_LATENCY_MSEC
-// sets it as it does for every libpulse program.
+// The latency the output asks PulseAudio for, in seconds: the server keeps
+// about half of it queued ahead of the device, so that the audio thread can
+// miss its turn for that long without a gap. PULSE_LATENCY_MSEC sets it as
+// it does for every libpulse program.
 double soundQueueSeconds();
 
 // Loads a module from memory; the bytes are copied. 0 when the bytes are
