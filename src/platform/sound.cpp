@@ -43,12 +43,12 @@ constexpr Uint16 kFramesThroughServer = 512;
 constexpr auto kFirstRenderBound = std::chrono::milliseconds(2500);
 
 // The latency PulseAudio is asked for unless the user says otherwise. The
-// server keeps about half of it queued for our stream (measured: 520 ms of
-// it through PulseAudio with a null sink, 520 of it granted by PipeWire);
-// the audio thread can miss its turn for that long, on a machine whose
-// cores are all busy, without a gap in the sound. libopenmpt renders far
-// faster than real time, so filling it costs nothing; as the picture
-// follows the measured latency, it costs no sync either, only a later start.
+// server keeps about half of it queued for our stream (500 ms through
+// PulseAudio with a null sink; PipeWire grants a little more): the audio
+// thread can miss its turn for that long, on a machine whose cores are all
+// busy, without a gap in the sound. libopenmpt renders far faster than real
+// time, so filling it costs nothing; as the picture follows the measured
+// latency, it costs no sync either, only a later start.
 constexpr const char* kQueueMsDefault = "1000";
 
 struct Song {
