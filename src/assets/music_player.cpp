@@ -22,8 +22,15 @@ bool MusicPlayer::tryInitSound() {
     return platform::soundInit();
 }
 
-void MusicPlayer::initSound() {
-    if (tryInitSound()) return;
+bool MusicPlayer::initSound(const std::function<bool()>& keepWaiting) {
+    switch (platform::soundOpen(keepWaiting)) {
+        case platform::SoundOpen::Opened:
+            return true;
+        case platform::SoundOpen::Abandoned:
+            return false;
+        case platform::SoundOpen::Failed:
+            break;
+    }
     std::printf("%s\n", "error on init!");
     std::fflush(stdout);
     std::exit(1);
@@ -58,8 +65,10 @@ MusicPlayer& musicPlayer() {
     return player;
 }
 
-double startShowMusic(MusicPlayer& p, const unsigned char* module, uint32_t moduleSize) {
-    p.initSound();
+std::optional<double> startShowMusic(MusicPlayer& p, const unsigned char* module,
+                                     uint32_t moduleSize,
+                                     const std::function<bool()>& keepWaiting) {
+    if (!p.initSound(keepWaiting)) return std::nullopt;
     p.setPlayMode(1);
     p.songHandle = platform::soundLoadSong(module, moduleSize);
     if (p.play() != 1) return 0.0;

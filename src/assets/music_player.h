@@ -3,6 +3,8 @@
 // which kind of sound it plays and the handles of what it plays.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace tev {
 
@@ -10,10 +12,13 @@ class MusicPlayer {
   public:
     ~MusicPlayer();
 
-    // Opens the sound output. When it cannot be opened, prints
-    // "error on init!" on standard output and ends the process at once
-    // with exit status 1.
-    void initSound();
+    // Opens the sound output. When it cannot be opened (or the sound server
+    // does not answer within a few seconds), prints "error on init!" on
+    // standard output and ends the process at once with exit status 1.
+    // While it waits for a server it asks `keepWaiting` (when set) now and
+    // then; false from it ends the wait, and then initSound returns false
+    // with nothing open. True when the output is open.
+    bool initSound(const std::function<bool()>& keepWaiting = {});
 
     // The part of initSound that can fail: true when the output is open.
     bool tryInitSound();
@@ -42,7 +47,10 @@ MusicPlayer& musicPlayer();
 // when it cannot), selects song mode, loads the module from its bytes and
 // plays it. A module that cannot be loaded or played leaves the show silent.
 // Returns the seconds from now until the module's first sample is heard (the
-// output's latency; negative once heard), 0 when it does not play.
-double startShowMusic(MusicPlayer& player, const unsigned char* module, uint32_t moduleSize);
+// output's latency; negative once heard), 0 when it does not play; nothing
+// when `keepWaiting` ended the wait for the sound server (see initSound).
+std::optional<double> startShowMusic(MusicPlayer& player, const unsigned char* module,
+                                     uint32_t moduleSize,
+                                     const std::function<bool()>& keepWaiting = {});
 
 }  // namespace tev

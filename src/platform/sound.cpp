@@ -6,10 +6,13 @@
 #include "platform/module_decoder.h"
 #include "platform/pulse_latency.h"
 
+#include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tev::platform {
@@ -27,11 +30,26 @@ constexpr int kChannels = kSongChannels;
 // setting of 80 ms gives this size at 44.1 kHz.
 constexpr Uint16 kFramesPerCallback = 2048;
 
+// Through a sound server that holds our queue (below) the thread's room is
+// that queue, and a small buffer keeps the steps in which the queue is
+// topped up small: the latency is read at the top of those steps, and the
+// first sample of the song waits up to one step less.
+constexpr Uint16 kFramesThroughServer = 512;
+
 // How long a new song may take to reach the device's callback. A server
 // whose sink has just woken can hold a new stream back for up to two
 // seconds (PulseAudio's null sink does); past this the song is taken to
 // start at once.
 constexpr auto kFirstRenderBound = std::chrono::milliseconds(2500);
+
+// The latency PulseAudio is asked for unless the user says otherwise. The
+// server keeps about half of it queued for our stream (500 ms through
+// PulseAudio with a null sink; PipeWire grants a little more): the audio
+// thread can miss its turn for that long, on a machine whose cores are all
+// busy, without a gap in the sound. libopenmpt renders far faster than real
+// time, so filling it costs nothing; as the picture follows the measured
+// latency, it costs no sync either, only a later start.
+constexpr const char* kQueueMsDefault = "1000";
 
 struct Song {
     SoundHandle handle = 0;
@@ -93,34 +111,90 @@ void SDLCALL fillBuffer(void* user, Uint8* stream, int length) {
 }
 
 // How long the samples the callback has just rendered take to be heard:
-// PulseAudio's own figure for our stream when SDL plays through it, else
-// one buffer (the one the device plays while the next is filled).
+// PulseAudio's own figure for our stream when SDL plays through it and the
+// figure is plausible, else what the output holds: the queue PulseAudio was
+// asked for, or one buffer with another driver (the one the device plays
+// while the next is filled).
 Clock::duration outputLatency(const Output& out) {
-    const double buffer = double(out.bufferFrames) / kRate;
-    std::optional<double> seconds;
+    double seconds = double(out.bufferFrames) / kRate;
     const char* driver = SDL_GetCurrentAudioDriver();
     if (driver != nullptr && std::strcmp(driver, "pulseaudio") == 0) {
-        // Over half a buffer: the saw's steps are a quarter of one.
-        const auto spread = std::chrono::duration<double>(buffer / 2);
-        seconds =
-            pulsePlaybackLatency(8, std::chrono::duration_cast<std::chrono::microseconds>(spread),
-                                 std::chrono::milliseconds(200));
+        // Over a few of the steps in which the queue is topped up. The
+        // highest reading is the top of a step; the song's first sample,
+        // rendered into one of them, waits up to a step less: the middle.
+        const double step = seconds;
+        const auto spread = std::chrono::duration<double>(step * 4);
+        bool granted = false;
+        const std::optional<double> latency =
+            pulsePlaybackLatency(12, std::chrono::duration_cast<std::chrono::microseconds>(spread),
+                                 std::chrono::milliseconds(200), &granted);
+        if (!latency) {
+            seconds = soundQueueSeconds();
+        } else {
+            seconds = granted ? *latency : *latency - step / 2;
+        }
     }
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(seconds.value_or(buffer)));
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// Whether SDL may play through PulseAudio: it tries PulseAudio first unless
+// SDL_AUDIODRIVER names drivers without it.
+bool mayUsePulse() {
+    const char* drivers = std::getenv("SDL_AUDIODRIVER");
+    if (drivers == nullptr || *drivers == '\0') return true;
+    std::string names(drivers);
+    for (char& c : names)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return names.find("pulseaudio") != std::string::npos;
+}
+
+// libpulse's own reading of PULSE_LATENCY_MSEC: a whole number above 0.
+std::optional<unsigned long> queueMsSetting() {
+    const char* text = std::getenv("PULSE_LATENCY_MSEC");
+    if (text == nullptr || *text < '0' || *text > '9') return std::nullopt;
+    char* end = nullptr;
+    const unsigned long ms = std::strtoul(text, &end, 10);
+    if (*end != '\0' || ms == 0 || ms > 60000) return std::nullopt;
+    return ms;
 }
 
 }  // namespace
 
+double soundQueueSeconds() {
+    return double(queueMsSetting().value_or(std::strtoul(kQueueMsDefault, nullptr, 10))) / 1000;
+}
+
 bool soundInit() {
+    return soundOpen({}) == SoundOpen::Opened;
+}
+
+SoundOpen soundOpen(const std::function<bool()>& keepWaiting) {
     Output& out = output();
-    if (out.device != 0) return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (out.device != 0) return SoundOpen::Opened;
+    Uint16 frames = kFramesPerCallback;
+    if (mayUsePulse()) {
+        // libpulse reads it when SDL makes its stream; a setting of the
+        // user's own stays.
+        if (!queueMsSetting()) setenv("PULSE_LATENCY_MSEC", kQueueMsDefault, 1);
+        const auto bound = std::chrono::milliseconds(kSoundServerBoundMs);
+        switch (probePulseServer(bound, keepWaiting)) {
+            case PulseServer::Silent:
+                return SoundOpen::Failed;
+            case PulseServer::Abandoned:
+                return SoundOpen::Abandoned;
+            case PulseServer::Answers:
+                frames = kFramesThroughServer;
+                break;
+            case PulseServer::Absent:  // SDL goes on to its other drivers
+                break;
+        }
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SoundOpen::Failed;
     SDL_AudioSpec want{};
     want.freq = kRate;
     want.format = AUDIO_S16SYS;
     want.channels = kChannels;
-    want.samples = kFramesPerCallback;
+    want.samples = frames;
     want.callback = fillBuffer;
     want.userdata = &out;
     SDL_AudioSpec have{};
@@ -128,10 +202,10 @@ bool soundInit() {
     out.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (out.device == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
+        return SoundOpen::Failed;
     }
     out.bufferFrames = have.samples;
-    return true;
+    return SoundOpen::Opened;
 }
 
 SoundHandle soundLoadSong(const void* data, uint32_t size) {

@@ -6,16 +6,38 @@
 // it first rendered from it, under SDL's lock.
 
 #include <cstdint>
+#include <functional>
 
 namespace tev::platform {
 
 // Names a loaded song, stream or sample; 0 names nothing.
 using SoundHandle = uint32_t;
 
-// Opens the audio device. False when no device can be opened (the driver
-// named by SDL_AUDIODRIVER is unknown or has no device). Opening again
-// while open keeps the device and returns true.
+enum class SoundOpen {
+    Opened,     // the device is open
+    Failed,     // no device could be opened, or the sound server did not answer
+    Abandoned,  // the caller's keepWaiting said to stop waiting for the server
+};
+
+// Opens the audio device. Before SDL may go through PulseAudio (or
+// PipeWire's PulseAudio server), which waits on a server that has stopped
+// for half a minute, this asks the server itself and waits no longer than
+// kSoundServerBoundMs: a server that does not answer within it fails the
+// opening. While it waits it calls `keepWaiting` (when set) about every
+// 20 ms, and gives up once it returns false. Failed also when the driver
+// named by SDL_AUDIODRIVER is unknown or has no device. Opening again while
+// open keeps the device.
+SoundOpen soundOpen(const std::function<bool()>& keepWaiting);
+constexpr int kSoundServerBoundMs = 4000;
+
+// soundOpen without a caller to ask: true when the device is open.
 bool soundInit();
+
+// The latency the output asks PulseAudio for, in seconds: the server keeps
+// about half of it queued ahead of the device, so that the audio thread can
+// miss its turn for that long without a gap. PULSE_LATENCY_MSEC sets it as
+// it does for every libpulse program.
+double soundQueueSeconds();
 
 // Loads a module from memory; the bytes are copied. 0 when the bytes are
 // not a module libopenmpt can read, or are empty.
@@ -30,9 +52,10 @@ bool soundPlaySong(SoundHandle song);
 
 // Seconds from now until the first sample of the song soundPlaySong last
 // started is heard: the output's latency (PulseAudio's own figure for our
-// stream when SDL plays through it, else one buffer of the device) counted
-// from when the device took it. Negative once it has been heard; 0 when no
-// song was started since the output opened.
+// stream when SDL plays through it and the figure is plausible, else the
+// buffer the server granted the stream or the queue asked of it, one buffer
+// of the device with another driver) counted from when the device took it. Negative once it has
+// been heard; 0 when no song was started since the output opened.
 double soundSongHeardIn();
 
 // True while the song is the one playing and has not reached its end.

@@ -50,6 +50,7 @@ int runProgram(const CommandLine& line) {
     flags.fullscreenRequest = appWindow.fullscreen;
     flags.keepRunning = 1;
     setQuitRequest([] { requestQuit(&appWindow); });
+    setSetupWaitHook([] { return takeEventsWhileWaiting(appWindow); });
     const FrameHooks hooks{drawFrame, [] { platform::swapBuffers(appWindow.window); }};
 
     int status = 0;

@@ -36,6 +36,23 @@ void checkKeys(AppWindow& window, uint32_t) {
     if (keys->down[platform::kKeyF1] == 1) requestModeToggle(&window);
 }
 
+bool takeEventsWhileWaiting(AppWindow& window) {
+    platform::Event event;
+    while (eventQueue().peek(event)) {
+        if (event.type == platform::EventType::Quit) {
+            eventQueue().post(event);  // for the message loop, if one runs
+            return false;
+        }
+        windowProc(window, event);
+    }
+    // F1 waits for the frames: a new cycle in the middle of set-up would
+    // only start the same wait again.
+    if (window.keys != nullptr && window.keys->down[platform::kKeyEscape] == 1) {
+        requestQuit(&window);
+    }
+    return cycleFlags().keepRunning != 0;
+}
+
 LoopStep messageLoopStep(AppWindow& window, const FrameHooks& hooks) {
     platform::Event event;
     if (eventQueue().peek(event)) {

@@ -32,6 +32,11 @@ void requestModeToggle(AppWindow* window);
 // asks for the other mode. The elapsed time is not used.
 void checkKeys(AppWindow& window, uint32_t elapsedMilliseconds);
 
+// Takes the window's events while set-up waits (for a sound server), as the
+// message loop would, and acts on Escape as a frame would: false once the
+// cycle is to end (Escape, the window closed, a termination signal).
+bool takeEventsWhileWaiting(AppWindow& window);
+
 // What one pass of the message loop did.
 enum class LoopStep { Message, Quit, Frame, Waited };
 

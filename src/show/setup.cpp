@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include "assets/bitmap_font.h"
 #include "assets/embedded_image.h"
@@ -22,6 +24,7 @@ namespace tev {
 namespace {
 
 SetupStepHook setupStepHook = nullptr;
+SetupWaitHook setupWaitHook = nullptr;
 
 // False when a termination signal has been caught: set-up stops before the
 // step, and the cycle ends as when the window is closed.
@@ -104,6 +107,10 @@ void setSetupStepHook(SetupStepHook hook) {
     setupStepHook = hook;
 }
 
+void setSetupWaitHook(SetupWaitHook hook) {
+    setupWaitHook = hook;
+}
+
 bool showSetup() {
     if (!startStep("GL defaults")) return false;
     setGlDefaults();
@@ -135,7 +142,12 @@ bool showSetup() {
     // The process ends with status 1 here when no sound output can be opened.
     double musicHeardIn = 0.0;
     if (showMusicEnabled) {
-        musicHeardIn = startShowMusic(musicPlayer(), embedded::music, embedded::musicSize);
+        std::function<bool()> keepWaiting;
+        if (setupWaitHook != nullptr) keepWaiting = setupWaitHook;
+        const std::optional<double> heardIn =
+            startShowMusic(musicPlayer(), embedded::music, embedded::musicSize, keepWaiting);
+        if (!heardIn) return false;  // Escape, a closed window or a signal while waiting
+        musicHeardIn = *heardIn;
     }
     if (!startStep(nullptr)) return false;
     // The show clock starts when the music's first sample is heard, not when

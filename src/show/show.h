@@ -25,8 +25,14 @@ void setSetupStepHook(SetupStepHook hook);
 using BlockHook = void (*)(int block);
 void setBlockHook(BlockHook hook);
 
+// Called now and then while set-up waits for the sound server (the shell
+// takes the window's events there); false ends the wait and set-up with it.
+using SetupWaitHook = bool (*)();
+void setSetupWaitHook(SetupWaitHook hook);
+
 // Makes everything a display cycle shows; the context must be current.
-// False when a caught termination signal stopped it between two steps.
+// False when a caught termination signal stopped it between two steps, or
+// when the wait hook ended it: the cycle then ends for good.
 bool showSetup();
 
 // Releases what set-up put on the heap; before the window goes.

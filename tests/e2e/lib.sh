@@ -359,11 +359,20 @@ wait_for_display_mode() {
 # client's memfd blocks on to another (PulseAudio issue 824) and copies them
 # anyway, with an error in its log. TEV_PULSE_LOG_OPTS adds options such as
 # "--log-level=debug --log-time=1" to the server's log.
+#
+# With TEV_SOUND_SERVER=pipewire, start_pulse starts PipeWire's PulseAudio
+# server in its place (see start_pipewire): the same socket, sink and
+# monitor, so every test that plays through PulseAudio runs unchanged.
 PULSE_DIR=""
 PULSE_PID=""
+PIPEWIRE_PIDS=""
 RECORD_PID=""
 PAREC_PID=""
 start_pulse() {
+    if [[ "${TEV_SOUND_SERVER:-pulseaudio}" == pipewire ]]; then
+        start_pipewire
+        return
+    fi
     PULSE_DIR=$WORK/pulse
     mkdir -p -m 700 "$PULSE_DIR" "$PULSE_DIR/runtime" "$PULSE_DIR/state"
     printf 'autospawn = no\nenable-shm = no\n' >"$PULSE_DIR/client.conf"
@@ -387,14 +396,75 @@ start_pulse() {
     fail "the PulseAudio server did not start: $(cat "$PULSE_DIR/log" 2>/dev/null)"
 }
 
+# A private PipeWire (Debian 12's desktop default) with its session manager
+# WirePlumber and its PulseAudio server pipewire-pulse, headless and as root:
+# its own runtime and config folders, no D-Bus (WirePlumber's device
+# reservation and portal access need one, and no device is there to
+# reserve), the graph clocked at 44100 Hz so that nothing is resampled, and
+# a null sink "tev" made through the PulseAudio server. PULSE_PID is
+# pipewire-pulse, the process the show talks to.
+start_pipewire() {
+    local tool
+    for tool in pipewire wireplumber pipewire-pulse; do
+        command -v "$tool" >/dev/null || { echo "FAIL: no $tool (scripts/deps)" >&2; exit 1; }
+    done
+    PULSE_DIR=$WORK/pulse
+    local config=$PULSE_DIR/config
+    mkdir -p -m 700 "$PULSE_DIR" "$PULSE_DIR/runtime" "$config/pipewire/pipewire.conf.d" \
+        "$config/pipewire/pipewire-pulse.conf.d" "$config/wireplumber/main.lua.d"
+    printf '%s\n' 'context.properties = {' '    default.clock.rate = 44100' \
+        '    default.clock.allowed-rates = [ 44100 ]' '    support.dbus = false' '}' \
+        >"$config/pipewire/pipewire.conf.d/tev.conf"
+    printf '%s\n' 'context.properties = { support.dbus = false }' \
+        >"$config/pipewire/pipewire-pulse.conf.d/tev.conf"
+    printf '%s\n' 'alsa_monitor.enabled = false' \
+        'alsa_monitor.properties["alsa.reserve"] = false' 'v4l2_monitor.enabled = false' \
+        'libcamera_monitor.enabled = false' \
+        'default_access.properties["enable-flatpak-portal"] = false' \
+        >"$config/wireplumber/main.lua.d/51-tev.lua"
+    printf 'autospawn = no\n' >"$PULSE_DIR/client.conf"
+    export XDG_RUNTIME_DIR=$PULSE_DIR PULSE_RUNTIME_PATH=$PULSE_DIR/runtime
+    export PULSE_CLIENTCONFIG=$PULSE_DIR/client.conf PULSE_SERVER=unix:$PULSE_DIR/runtime/native
+    export SDL_AUDIODRIVER=pulseaudio
+    trap 'stop_pulse; cleanup' EXIT
+    local -a server_env=(env -u DISPLAY HOME="$PULSE_DIR" XDG_CONFIG_HOME="$config"
+        DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent)
+    "${server_env[@]}" pipewire >"$PULSE_DIR/pipewire.log" 2>&1 &
+    PIPEWIRE_PIDS=$!
+    local i
+    for ((i = 0; i < 100; i++)); do
+        [[ -S "$PULSE_DIR/pipewire-0" ]] && break
+        sleep 0.1
+    done
+    "${server_env[@]}" wireplumber >"$PULSE_DIR/wireplumber.log" 2>&1 &
+    PIPEWIRE_PIDS="$PIPEWIRE_PIDS $!"
+    "${server_env[@]}" pipewire-pulse >"$PULSE_DIR/log" 2>&1 &
+    PULSE_PID=$!
+    for ((i = 0; i < 100; i++)); do
+        pactl info >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    pactl load-module module-null-sink sink_name=tev rate=44100 format=s16le channels=2 \
+        >/dev/null 2>&1
+    for ((i = 0; i < 100; i++)); do
+        pactl list short sinks 2>/dev/null | grep -q $'^[0-9]*\ttev\t' &&
+            pactl set-default-sink tev && return 0
+        sleep 0.1
+    done
+    fail "PipeWire did not start: $(tail -n 5 "$PULSE_DIR"/*.log 2>/dev/null)"
+}
+
 # Stops the recording and the server, and waits for both.
 stop_pulse() {
     stop_recording
-    if [[ -n "$PULSE_PID" ]]; then
-        kill "$PULSE_PID" 2>/dev/null
-        wait "$PULSE_PID" 2>/dev/null
-        PULSE_PID=""
-    fi
+    local pid
+    for pid in $PULSE_PID $PIPEWIRE_PIDS; do
+        kill -CONT "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    PULSE_PID=""
+    PIPEWIRE_PIDS=""
 }
 
 # Kills the server at once, as a crash would (the socket stays behind).

@@ -137,7 +137,7 @@ TEST_F(MusicPlayerTest, SaysWhenTheFirstSampleIsHeard) {
 
     const double buffer = 2048.0 / 44100.0;
     const double heardIn =
-        tev::startShowMusic(player, tev::embedded::music, tev::embedded::musicSize);
+        tev::startShowMusic(player, tev::embedded::music, tev::embedded::musicSize).value();
     // Counted from a moment already past: at most one buffer ahead, and it
     // draws nearer as time goes by.
     EXPECT_GT(heardIn, buffer - 1.0);

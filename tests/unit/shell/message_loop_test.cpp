@@ -122,6 +122,32 @@ TEST_F(MessageLoop, F1TwiceReturnsToTheFirstMode) {
     EXPECT_EQ(cycleFlags().fullscreenRequest, 0);
 }
 
+// While set-up waits for the sound server: events are taken, F1 waits for
+// the frames, and Escape or a close request (which a caught signal becomes)
+// end the wait and leave the quit message for the loop.
+TEST_F(MessageLoop, WaitingInSetUpTakesEventsAndEndsOnEscapeOrClose) {
+    eventQueue().post({EventType::KeyDown, platform::kKeyF1});
+    eventQueue().post({EventType::Size, platform::SizeRestored, 640, 480});
+    EXPECT_TRUE(takeEventsWhileWaiting(window));
+    EXPECT_EQ(eventQueue().size(), 0u);
+    EXPECT_EQ(keys.down[platform::kKeyF1], 1);
+    EXPECT_EQ(cycleFlags().keepRunning, 1);
+    EXPECT_EQ(frames, 0);
+
+    eventQueue().post({EventType::KeyDown, platform::kKeyEscape});
+    EXPECT_FALSE(takeEventsWhileWaiting(window));
+    EXPECT_EQ(cycleFlags().keepRunning, 0);
+    EXPECT_EQ(step(), LoopStep::Quit);
+
+    keys = KeyTable{};
+    cycleFlags() = CycleFlags{};
+    eventQueue().post({EventType::Close});
+    EXPECT_FALSE(takeEventsWhileWaiting(window));
+    EXPECT_FALSE(takeEventsWhileWaiting(window)) << "asked again, it still ends";
+    EXPECT_EQ(cycleFlags().keepRunning, 0);
+    EXPECT_EQ(step(), LoopStep::Quit);
+}
+
 TEST_F(MessageLoop, NoKeyActsWhileMinimised) {
     eventQueue().post({EventType::Size, platform::SizeMinimized});
     step();
