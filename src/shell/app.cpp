@@ -1,5 +1,7 @@
 #include "shell/app.h"
 
+#include <cstdio>
+
 #include "platform/gl_window.h"
 #include "platform/message_box.h"
 #include "platform/termination_signals.h"
@@ -40,6 +42,8 @@ int runProgram(const CommandLine& line) {
 
     if (registerWindowClass() == 0) {
         platform::messageBox("Error Registering Window Class!", "Error", BoxIcon::Warning);
+        // The boxes name no display; this line names the one that failed.
+        std::fprintf(stderr, "tev-intro: %s\n", platform::displayProblem().c_str());
         return -1;
     }
     // From here on SIGINT, SIGTERM and SIGHUP close the window, a message
