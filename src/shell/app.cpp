@@ -37,6 +37,8 @@ int runProgram(const CommandLine& line) {
     appWindow.bitsPerPixel = displayChoice.bitsPerPixel;
     appWindow.fullscreen = displayChoice.fullscreen == 1 ? 1 : 0;
     appWindow.modeSwitch = line.modeSwitch ? 1 : 0;
+    // Without music the show clock runs from the system clock alone.
+    showMusicEnabled = !line.noSound;
     appWindow.title = "tev :: intro";
     keyTable = KeyTable{};
 
