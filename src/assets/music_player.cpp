@@ -33,6 +33,9 @@ bool MusicPlayer::initSound(const std::function<bool()>& keepWaiting) {
     }
     std::printf("%s\n", "error on init!");
     std::fflush(stdout);
+    // The line above names no cause; this one does, and the way round it.
+    std::fprintf(stderr, "tev-intro: no sound output: %s. To play without sound: --no-sound\n",
+                 platform::soundOpenFailure().c_str());
     std::exit(1);
 }
 

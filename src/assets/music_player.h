@@ -14,7 +14,8 @@ class MusicPlayer {
 
     // Opens the sound output. When it cannot be opened (or the sound server
     // does not answer within a few seconds), prints "error on init!" on
-    // standard output and ends the process at once with exit status 1.
+    // standard output, the reason and the --no-sound way round it in one
+    // line on standard error, and ends the process at once with status 1.
     // While it waits for a server it asks `keepWaiting` (when set) now and
     // then; false from it ends the wait, and then initSound returns false
     // with nothing open. True when the output is open.

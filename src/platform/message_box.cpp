@@ -5,10 +5,12 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
+#include <SDL.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/termination_signals.h"
 
@@ -26,6 +28,22 @@ bool displayAvailable() {
         return true;
     }();
     return available;
+}
+
+std::string displayProblem() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool hasX11 = x11 != nullptr && *x11 != '\0';
+    const bool hasWayland = wayland != nullptr && *wayland != '\0';
+    if (hasX11 && !displayAvailable()) return std::string("cannot open display \"") + x11 + '"';
+    if (!hasX11 && hasWayland) {
+        return std::string("cannot connect to Wayland display \"") + wayland +
+               "\" (and DISPLAY is not set)";
+    }
+    if (!hasX11) return "no DISPLAY or WAYLAND_DISPLAY set";
+    const char* why = SDL_GetError();
+    return std::string("cannot start the window system on display \"") + x11 +
+           "\": " + (why != nullptr && *why != '\0' ? why : "no video driver");
 }
 
 void messageBox(const std::string& text, const std::string& caption, BoxIcon icon) {

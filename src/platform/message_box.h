@@ -16,4 +16,9 @@ void messageBox(const std::string& text, const std::string& caption, BoxIcon ico
 // True when an X display can be opened (FLTK ends the process otherwise).
 bool displayAvailable();
 
+// Why the window system could not be reached, in one line naming the
+// display: `cannot open display ":5"`, no DISPLAY or WAYLAND_DISPLAY set, or
+// SDL's reason when the display itself opens.
+std::string displayProblem();
+
 }  // namespace tev::platform

@@ -1,13 +1,17 @@
 #include "platform/sound.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 #include <libopenmpt/libopenmpt.h>
 
 #include "platform/module_decoder.h"
 #include "platform/pulse_latency.h"
 
+#include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -158,7 +162,75 @@ std::optional<unsigned long> queueMsSetting() {
     return ms;
 }
 
+// Why the last opening failed, in words for the viewer.
+std::string& openFailure() {
+    static std::string text;
+    return text;
+}
+
+// The first line ALSA's library wanted to print while the device was opened
+// (its own reason), kept instead of printed.
+char alsaFirstLine[160];
+std::atomic<bool> alsaLineTaken{false};
+
+extern "C" void keepAlsaLine(const char* /*file*/, int /*line*/, const char* /*function*/,
+                             int /*err*/, const char* format, ...) {
+    if (alsaLineTaken.exchange(true)) return;
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(alsaFirstLine, sizeof alsaFirstLine, format, args);
+    va_end(args);
+}
+
+// While SDL's ALSA driver opens the device, libasound's own error lines
+// (eight of them on a machine without a sound card, all saying that no
+// device opens) are kept rather than printed; the viewer gets one line that
+// says so. SDL loads libasound itself; this only reaches the copy it loaded,
+// and puts libasound's default printing back afterwards.
+class QuietAlsa {
+  public:
+    QuietAlsa() {
+        alsaLineTaken = false;
+        alsaFirstLine[0] = '\0';
+        const char* driver = SDL_GetCurrentAudioDriver();
+        if (driver == nullptr || std::strcmp(driver, "alsa") != 0) return;
+        library_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
+        if (library_ == nullptr) return;
+        setHandler_ = reinterpret_cast<SetHandler>(dlsym(library_, "snd_lib_error_set_handler"));
+        if (setHandler_ != nullptr) setHandler_(keepAlsaLine);
+    }
+    ~QuietAlsa() {
+        if (setHandler_ != nullptr) setHandler_(nullptr);
+        if (library_ != nullptr) dlclose(library_);
+    }
+    QuietAlsa(const QuietAlsa&) = delete;
+    QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+  private:
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    void* library_ = nullptr;
+    SetHandler setHandler_ = nullptr;
+};
+
+// SDL's reason, with what went before it: no sound server to ask, and the
+// first line ALSA kept back.
+std::string describeFailure(bool noServer) {
+    std::string text;
+    if (noServer) text = "no PulseAudio or PipeWire server to connect to; ";
+    const char* why = SDL_GetError();
+    text += (why != nullptr && *why != '\0') ? why : "no audio device could be opened";
+    if (alsaLineTaken && alsaFirstLine[0] != '\0') {
+        text += std::string(" (") + alsaFirstLine + ")";
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string soundOpenFailure() {
+    return openFailure();
+}
 
 double soundQueueSeconds() {
     return double(queueMsSetting().value_or(std::strtoul(kQueueMsDefault, nullptr, 10))) / 1000;
@@ -171,7 +243,9 @@ bool soundInit() {
 SoundOpen soundOpen(const std::function<bool()>& keepWaiting) {
     Output& out = output();
     if (out.device != 0) return SoundOpen::Opened;
+    openFailure().clear();
     Uint16 frames = kFramesPerCallback;
+    bool noServer = false;
     if (mayUsePulse()) {
         // libpulse reads it when SDL makes its stream; a setting of the
         // user's own stays.
@@ -179,6 +253,8 @@ SoundOpen soundOpen(const std::function<bool()>& keepWaiting) {
         const auto bound = std::chrono::milliseconds(kSoundServerBoundMs);
         switch (probePulseServer(bound, keepWaiting)) {
             case PulseServer::Silent:
+                openFailure() = "the sound server took the connection but did not answer within " +
+                                std::to_string(kSoundServerBoundMs / 1000) + " s";
                 return SoundOpen::Failed;
             case PulseServer::Abandoned:
                 return SoundOpen::Abandoned;
@@ -186,10 +262,15 @@ SoundOpen soundOpen(const std::function<bool()>& keepWaiting) {
                 frames = kFramesThroughServer;
                 break;
             case PulseServer::Absent:  // SDL goes on to its other drivers
+                noServer = true;
                 break;
         }
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return SoundOpen::Failed;
+    SDL_ClearError();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        openFailure() = describeFailure(noServer);
+        return SoundOpen::Failed;
+    }
     SDL_AudioSpec want{};
     want.freq = kRate;
     want.format = AUDIO_S16SYS;
@@ -198,9 +279,13 @@ SoundOpen soundOpen(const std::function<bool()>& keepWaiting) {
     want.callback = fillBuffer;
     want.userdata = &out;
     SDL_AudioSpec have{};
-    // No changes allowed: SDL converts if the hardware wants another format.
-    out.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    {
+        const QuietAlsa quiet;
+        // No changes allowed: SDL converts if the hardware wants another format.
+        out.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    }
     if (out.device == 0) {
+        openFailure() = describeFailure(noServer);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return SoundOpen::Failed;
     }

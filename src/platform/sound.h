@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace tev::platform {
 
@@ -29,6 +30,12 @@ enum class SoundOpen {
 // open keeps the device.
 SoundOpen soundOpen(const std::function<bool()>& keepWaiting);
 constexpr int kSoundServerBoundMs = 4000;
+
+// Why the last soundOpen failed, in one line for the viewer (the sound
+// server that did not answer, or SDL's reason with the one its ALSA driver
+// gave); empty after an opening that did not fail. libasound's own error
+// lines are not printed while the device opens: this line says what they do.
+std::string soundOpenFailure();
 
 // soundOpen without a caller to ask: true when the device is open.
 bool soundInit();

@@ -1,5 +1,7 @@
 #include "shell/app.h"
 
+#include <cstdio>
+
 #include "platform/gl_window.h"
 #include "platform/message_box.h"
 #include "platform/termination_signals.h"
@@ -35,11 +37,15 @@ int runProgram(const CommandLine& line) {
     appWindow.bitsPerPixel = displayChoice.bitsPerPixel;
     appWindow.fullscreen = displayChoice.fullscreen == 1 ? 1 : 0;
     appWindow.modeSwitch = line.modeSwitch ? 1 : 0;
+    // Without music the show clock runs from the system clock alone.
+    showMusicEnabled = !line.noSound;
     appWindow.title = "tev :: intro";
     keyTable = KeyTable{};
 
     if (registerWindowClass() == 0) {
         platform::messageBox("Error Registering Window Class!", "Error", BoxIcon::Warning);
+        // The boxes name no display; this line names the one that failed.
+        std::fprintf(stderr, "tev-intro: %s\n", platform::displayProblem().c_str());
         return -1;
     }
     // From here on SIGINT, SIGTERM and SIGHUP close the window, a message

@@ -6,7 +6,7 @@ namespace tev {
 
 const char kUsageLine[] =
     "usage: tev-intro [--size 640x480|800x600] [--bits 16|32] [--fullscreen|--windowed]\n"
-    "                 [--mode-switch] [--data DIR]\n"
+    "                 [--mode-switch] [--data DIR] [--no-sound]\n"
     "       tev-intro --help | --version\n";
 
 const char kHelpText[] =
@@ -30,14 +30,17 @@ const char kHelpText[] =
     "                  however the show ends\n"
     "  --data DIR      read DATA.PAK and data/*.tga from DIR instead of the\n"
     "                  show's own data folder\n"
+    "  --no-sound      play the show without sound output (no music): for a\n"
+    "                  machine with no sound device or server\n"
     "  --help          this text\n"
     "  --version       the version\n"
     "\n"
     "Exit status: 0 when the show ended (its end, Escape, the window closed),\n"
-    "1 without sound output (or when this text cannot be written), 2 for a bad\n"
-    "command line, 3 without a window with OpenGL, 255 without a display,\n"
-    "128 + N after signal N (SIGINT, SIGTERM and SIGHUP end the show cleanly;\n"
-    "one the show was started with ignored, as under nohup, stays ignored).\n";
+    "1 without sound output (--no-sound plays without it) or when this text\n"
+    "cannot be written, 2 for a bad command line, 3 without a window with\n"
+    "OpenGL, 255 without a display, 128 + N after signal N (SIGINT, SIGTERM\n"
+    "and SIGHUP end the show cleanly; one the show was started with ignored,\n"
+    "as under nohup, stays ignored).\n";
 
 namespace {
 
@@ -96,6 +99,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             line.fullscreen = option == "--fullscreen";
         } else if (option == "--mode-switch") {
             line.modeSwitch = true;
+        } else if (option == "--no-sound") {
+            line.noSound = true;
         } else if (option == "--data") {
             if (value->empty()) return failed("option '--data' needs a value");
             const std::string problem = platform::dataFolderProblem(*value);

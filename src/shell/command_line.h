@@ -23,6 +23,7 @@ struct CommandLine {
     std::optional<bool> fullscreen;   // --fullscreen, --windowed
     bool modeSwitch = false;          // --mode-switch
     std::string dataDir;              // --data: where DATA.PAK and data/ are read
+    bool noSound = false;             // --no-sound: no sound output, no music
 
     // Any of the dialog's choices given: the dialog is not shown.
     bool skipsDialog() const { return width || bitsPerPixel || fullscreen; }

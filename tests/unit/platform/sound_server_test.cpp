@@ -84,10 +84,33 @@ TEST_F(SoundServerTest, StoppedServerFailsTheOpeningOrTheCallerEndsIt) {
     EXPECT_EQ(platform::soundOpen([] { return false; }), platform::SoundOpen::Abandoned);
     EXPECT_EQ(platform::soundOpen({}), platform::SoundOpen::Failed);
     EXPECT_FALSE(platform::soundSongPlaying(1));
+    EXPECT_NE(platform::soundOpenFailure().find("did not answer within 4 s"), std::string::npos)
+        << platform::soundOpenFailure();
 
     // With a driver that is not PulseAudio the server is not asked at all.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_EQ(platform::soundOpen([] { return false; }), platform::SoundOpen::Opened);
+    EXPECT_EQ(platform::soundOpenFailure(), "") << "a reason left from the failed opening";
+}
+
+// Why an opening failed, as the viewer reads it: no server to ask and
+// SDL's own reason, or SDL's reason alone when the server was not to be asked.
+TEST_F(SoundServerTest, FailedOpeningSaysWhy) {
+    setenv("PULSE_SERVER", ("unix:" + dir.file("nobody")).c_str(), 1);
+    setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+    EXPECT_EQ(platform::soundOpen({}), platform::SoundOpen::Failed);
+    const std::string noServer = platform::soundOpenFailure();
+    EXPECT_EQ(noServer.rfind("no PulseAudio or PipeWire server to connect to; ", 0), 0u)
+        << noServer;
+    EXPECT_GT(noServer.size(), std::strlen("no PulseAudio or PipeWire server to connect to; "))
+        << "SDL's reason is missing";
+    EXPECT_EQ(noServer.find('\n'), std::string::npos) << "one line";
+
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_EQ(platform::soundOpen({}), platform::SoundOpen::Failed);
+    const std::string noDriver = platform::soundOpenFailure();
+    EXPECT_NE(noDriver.find("no-such-driver"), std::string::npos) << noDriver;
+    EXPECT_EQ(noDriver.find("PulseAudio"), std::string::npos) << noDriver;
 }
 
 TEST(SoundLatencyTest, ZeroOrOverASecondIsNotTrusted) {

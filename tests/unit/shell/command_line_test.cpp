@@ -20,6 +20,7 @@ TEST(CommandLine, NoArgumentsLeaveItToTheDialog) {
     EXPECT_EQ(line.action, Action::Run);
     EXPECT_FALSE(line.skipsDialog());
     EXPECT_FALSE(line.modeSwitch);
+    EXPECT_FALSE(line.noSound);
 }
 
 TEST(CommandLine, HelpAndVersionEndTheReading) {
@@ -43,6 +44,12 @@ TEST(CommandLine, EachChoiceSkipsTheDialogOnItsOwn) {
     const CommandLine line = parse({"--mode-switch"});
     EXPECT_TRUE(line.modeSwitch);
     EXPECT_FALSE(line.skipsDialog());
+    // Nor is playing without sound.
+    const CommandLine silent = parse({"--no-sound"});
+    EXPECT_TRUE(silent.noSound);
+    EXPECT_FALSE(silent.skipsDialog());
+    EXPECT_FALSE(silent.modeSwitch);
+    EXPECT_TRUE(parse({"--windowed", "--no-sound"}).skipsDialog());
 }
 
 TEST(CommandLine, ValuesAfterASpaceOrAnEqualsSign) {
@@ -82,6 +89,7 @@ TEST(CommandLine, BadCommandLinesSayWhatIsWrong) {
         {{"--bits", "16bit"}, "--bits: '16bit'"},
         {{"--fullscreen=1"}, "'--fullscreen' takes no value"},
         {{"--mode-switch=yes"}, "'--mode-switch' takes no value"},
+        {{"--no-sound=1"}, "'--no-sound' takes no value"},
         {{"--help=me"}, "'--help' takes no value"},
     };
     for (const Case& c : cases) {
@@ -151,8 +159,9 @@ TEST(CommandLine, DataNamesAFolderThatIsThere) {
 
 TEST(CommandLine, HelpNamesEveryOption) {
     const std::string help = std::string(kUsageLine) + kHelpText;
-    for (const char* option : {"--size", "--bits", "--fullscreen", "--windowed", "--mode-switch",
-                               "--data DIR", "--help", "--version", "640x480", "800x600"}) {
+    for (const char* option :
+         {"--size", "--bits", "--fullscreen", "--windowed", "--mode-switch", "--data DIR",
+          "--no-sound", "--help", "--version", "640x480", "800x600"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
 }
