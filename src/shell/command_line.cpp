@@ -31,7 +31,8 @@ const char kHelpText[] =
     "\n"
     "Exit status: 0 when the show ended (its end, Escape, the window closed),\n"
     "1 without sound output (or when this text cannot be written), 2 for a bad\n"
-    "command line, 3 without a window with OpenGL, 255 without a display,\n"
+    "command line, 3 without a window with OpenGL, 4 when the window was taken\n"
+    "away (destroyed by another program, the X server gone), 255 without a display,\n"
     "128 + N after signal N (SIGINT, SIGTERM and SIGHUP end the show cleanly;\n"
     "one the show was started with ignored, as under nohup, stays ignored).\n";
 
