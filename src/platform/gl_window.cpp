@@ -169,6 +169,12 @@ bool initWindowSystem() {
 }
 
 void quitWindowSystem() {
+    // After a window was taken away, SDL's connections may still hold
+    // errors about it (a wake-up SDL sent the dead window on its second
+    // connection), read only as SDL closes them, after it has put Xlib's
+    // default handler back: exit(1). The program ends right after this, and
+    // the X server frees what the connections held.
+    if (windowTakenAway()) return;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -257,9 +263,9 @@ void destroyWindow(NativeWindow* window) {
     if (window == nullptr) return;
     // Hiding a fullscreen window puts SDL's idea of the desktop's mode back:
     // the one of its start. Once the X server has done that, the guardian
-    // puts back the configuration of just before the change.
-    // The errors of destroying a window that is gone already are in before
-    // the window is forgotten.
+    // puts back the configuration of just before the change. The X errors
+    // of destroying a window that is gone already are in, and silenced,
+    // before the window is forgotten.
     const bool gone = window->x11Window != 0 && watchedWindowGone();
     Display* x11 = window->modeChanged || gone ? x11Display(window->sdl) : nullptr;
     if (gone && x11 != nullptr) {
@@ -276,6 +282,7 @@ void destroyWindow(NativeWindow* window) {
     }
     SDL_DestroyWindow(window->sdl);
     if (x11 != nullptr) XSync(x11, False);
+    forgetWindow(window->x11Window);
     if (window->modeChanged) modeRestored();
     delete window;
 }

@@ -83,6 +83,10 @@ void watchWindow(void* connection, unsigned long window) {
     lossPending = false;
 }
 
+void forgetWindow(unsigned long window) {
+    if (window == watched && !gone) watched = 0;
+}
+
 void noteWindowDestroyed(unsigned long window) {
     if (watched != 0 && window == watched) noteLoss();
 }

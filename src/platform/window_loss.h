@@ -34,6 +34,11 @@ constexpr int kExitWindowLost = 4;
 // window forgets the former one.
 void watchWindow(void* display, unsigned long window);
 
+// The program destroyed the window itself: errors naming it are no longer
+// signs of its loss. A window that is gone stays watched, so that errors
+// about it met later on, until the program ends, stay silent.
+void forgetWindow(unsigned long window);
+
 // The window was destroyed: the event seen by the event source.
 void noteWindowDestroyed(unsigned long window);
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The show's window taken away by another program, windowed and
-# fullscreen, with and without --mode-switch: destroyed (xdotool
-# windowclose, as a task manager does), or its client killed by the X
-# server (xkill). Each time the show ends within 2 s with status 4, one line
+# fullscreen, with and without --mode-switch, as soon as it is mapped,
+# minimised, after F1: destroyed (xdotool windowclose, as a task manager
+# does; its frame, as a window manager might), or its client killed by the
+# X server (xkill). Each time the show ends within 2 s with status 4, one line
 # on standard error instead of a stream of X errors, and the desktop's
 # 1920 x 1080 back.
 TEV_E2E_SERVER=xorg
@@ -63,6 +64,18 @@ expect_taken_away "windowed --mode-switch, destroyed" "$destroyed" \
 start_at 800x600 "${sizes[@]}" --fullscreen --mode-switch
 expect_taken_away "fullscreen --mode-switch, destroyed" "$destroyed" \
     xdotool windowclose "$SHOW_WINDOW"
+
+# Destroyed as soon as it is mapped, set-up perhaps still running.
+expect_eq "$(display_mode)" 1920x1080 "the desktop's mode before the show"
+start_show_with "${sizes[@]}" --fullscreen --mode-switch
+wait_until 60 "a show window" find_show_window none
+expect_taken_away "fullscreen --mode-switch, destroyed at once" "$destroyed" \
+    xdotool windowclose "$SHOW_WINDOW"
+
+# Minimised, the show draws nothing and waits for events.
+start_at 1920x1080 "${sizes[@]}" --windowed
+xdotool windowminimize --sync "$SHOW_WINDOW"
+expect_taken_away "windowed, minimised, destroyed" "$destroyed" xdotool windowclose "$SHOW_WINDOW"
 
 # The window of the second cycle: no third one follows.
 start_at 800x600 "${sizes[@]}" --fullscreen --mode-switch
