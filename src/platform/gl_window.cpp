@@ -12,12 +12,14 @@
 #include "platform/mode_guardian.h"
 #include "platform/offscreen_picture.h"
 #include "platform/termination_signals.h"
+#include "platform/window_loss.h"
 
 namespace tev::platform {
 
 struct NativeWindow {
     SDL_Window* sdl = nullptr;
     uint32_t id = 0;
+    unsigned long x11Window = 0;  // 0 on other window systems
     bool fullscreen = false;
     bool modeChanged = false;  // fullscreen through a change of the display mode
     // Fullscreen at the desktop's mode: the show draws into `picture`, of
@@ -96,6 +98,13 @@ void putBackDesktopIfChanged(SDL_Window* window) {
 
 void translate(const SDL_Event& e, uint32_t windowId, EventQueue& queue) {
     switch (e.type) {
+        case SDL_SYSWMEVENT:
+            // Destroyed by another program: SDL itself only sees it unmapped.
+            if (e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
+                e.syswm.msg->msg.x11.event.type == DestroyNotify) {
+                noteWindowDestroyed(e.syswm.msg->msg.x11.event.xdestroywindow.window);
+            }
+            break;
         case SDL_QUIT:  // a signal or the session ending: close, as the window's button does
             queue.post({EventType::Close});
             break;
@@ -144,6 +153,7 @@ bool initWindowSystem() {
     // SIGINT and SIGTERM are the program's own (termination_signals.h).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);  // for a window destroyed under us
     // Without a display SDL falls back to drivers that show nothing; a show
     // nobody can see is a failure, unless such a driver was asked for.
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -159,6 +169,12 @@ bool initWindowSystem() {
 }
 
 void quitWindowSystem() {
+    // After a window was taken away, SDL's connections may still hold
+    // errors about it (a wake-up SDL sent the dead window on its second
+    // connection), read only as SDL closes them, after it has put Xlib's
+    // default handler back: exit(1). The program ends right after this, and
+    // the X server frees what the connections held.
+    if (windowTakenAway()) return;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -234,6 +250,12 @@ NativeWindow* createWindow(const WindowRequest& request) {
     window->pictureHeight = request.height;
     window->bitsPerPixel = request.bitsPerPixel;
     SDL_SetWindowData(sdl, kWindowData, window);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdl, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+        window->x11Window = info.info.x11.window;
+        watchWindow(info.info.x11.display, window->x11Window);
+    }
     return window;
 }
 
@@ -241,10 +263,26 @@ void destroyWindow(NativeWindow* window) {
     if (window == nullptr) return;
     // Hiding a fullscreen window puts SDL's idea of the desktop's mode back:
     // the one of its start. Once the X server has done that, the guardian
-    // puts back the configuration of just before the change.
-    Display* x11 = window->modeChanged ? x11Display(window->sdl) : nullptr;
+    // puts back the configuration of just before the change. The X errors
+    // of destroying a window that is gone already are in, and silenced,
+    // before the window is forgotten.
+    const bool gone = window->x11Window != 0 && watchedWindowGone();
+    Display* x11 = window->modeChanged || gone ? x11Display(window->sdl) : nullptr;
+    if (gone && x11 != nullptr) {
+        // SDL hides a window it thinks shown before destroying it, and waits
+        // for the unmapping. Events that came after the window's end can
+        // make it think so (it reads a property of the dead window as
+        // "shown"); the unmapping it waits for has come and gone long ago.
+        XEvent unmapped{};
+        unmapped.xunmap.type = UnmapNotify;
+        unmapped.xunmap.display = x11;
+        unmapped.xunmap.event = window->x11Window;
+        unmapped.xunmap.window = window->x11Window;
+        XPutBackEvent(x11, &unmapped);
+    }
     SDL_DestroyWindow(window->sdl);
     if (x11 != nullptr) XSync(x11, False);
+    forgetWindow(window->x11Window);
     if (window->modeChanged) modeRestored();
     delete window;
 }
@@ -296,6 +334,7 @@ void requestVsync() {
 }
 
 void swapBuffers(NativeWindow* window) {
+    if (window->x11Window != 0 && watchedWindowGone()) return;  // nowhere to show it
     if (window->picture) {
         int width = 0, height = 0;
         SDL_GL_GetDrawableSize(window->sdl, &width, &height);
@@ -320,14 +359,18 @@ bool isFullscreen(NativeWindow* window) {
 void connectEvents(EventQueue& queue, NativeWindow* window) {
     const uint32_t id = window->id;
     queue.setSource([id](EventQueue& q, bool block) {
-        // A caught SIGINT, SIGTERM or SIGHUP closes the window, so a wait
-        // looks for one now and then.
-        while (block && !terminationPending() && SDL_WaitEventTimeout(nullptr, 100) == 0) {
+        // A caught SIGINT, SIGTERM or SIGHUP closes the window, and so does
+        // the window's loss seen in an X error, so a wait looks for them now
+        // and then.
+        while (block && !terminationPending() && !watchedWindowGone() &&
+               SDL_WaitEventTimeout(nullptr, 100) == 0) {
         }
         if (takeTermination()) q.post({EventType::Close});
         SDL_Event e;
         while (SDL_PollEvent(&e) == 1)
             translate(e, id, q);
+        // A window taken away closes as if the viewer had closed it.
+        if (takeWindowLoss()) q.post({EventType::Close});
     });
 }
 

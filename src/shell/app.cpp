@@ -5,6 +5,7 @@
 #include "platform/gl_window.h"
 #include "platform/message_box.h"
 #include "platform/termination_signals.h"
+#include "platform/window_loss.h"
 #include "shell/app_window.h"
 #include "shell/main_loop.h"
 #include "shell/setup_dialog.h"
@@ -61,8 +62,9 @@ int runProgram(const CommandLine& line) {
 
     int status = 0;
     while (true) {
-        // A signal caught while an F1 cycle closed: no new window.
-        if (platform::caughtTerminationSignal() != 0) break;
+        // A signal caught, or the window taken away, while an F1 cycle
+        // closed: no new window.
+        if (platform::caughtTerminationSignal() != 0 || platform::windowTakenAway()) break;
         appWindow.fullscreen = flags.fullscreenRequest;
         if (createAppWindow(appWindow) != 1) {
             platform::messageBox("error | couldn't create window", "error", BoxIcon::Warning);
@@ -81,6 +83,7 @@ int runProgram(const CommandLine& line) {
     }
     unregisterWindowClass();
     if (const int signal = platform::caughtTerminationSignal(); signal != 0) return 128 + signal;
+    if (platform::windowTakenAway()) return platform::kExitWindowLost;
     return status;
 }
 

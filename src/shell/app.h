@@ -12,9 +12,11 @@ constexpr int kExitNoWindow = 3;
 // 0 for a normal end and after the dialog's failures, kExitNoWindow when a
 // window can't be created, -1 when the window class cannot be registered
 // (no display), 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) ended the
-// show. (A sound system that cannot start ends the process with 1 from
-// inside set-up.) The command line's choices, when it has any, stand in
-// for the dialog's.
+// show, platform::kExitWindowLost when another program destroyed the
+// window. (A sound system that cannot start ends the process with 1 from
+// inside set-up; a lost X connection, with kExitWindowLost from inside
+// Xlib.) The command line's choices, when it has any, stand in for the
+// dialog's.
 int runProgram(const CommandLine& line = {});
 
 }  // namespace tev

@@ -38,9 +38,10 @@ const char kHelpText[] =
     "Exit status: 0 when the show ended (its end, Escape, the window closed),\n"
     "1 without sound output (--no-sound plays without it) or when this text\n"
     "cannot be written, 2 for a bad command line, 3 without a window with\n"
-    "OpenGL, 255 without a display, 128 + N after signal N (SIGINT, SIGTERM\n"
-    "and SIGHUP end the show cleanly; one the show was started with ignored,\n"
-    "as under nohup, stays ignored).\n";
+    "OpenGL, 4 when the window was taken away (destroyed by another program,\n"
+    "the X server gone), 255 without a display, 128 + N after signal N (SIGINT,\n"
+    "SIGTERM and SIGHUP end the show cleanly; one the show was started with\n"
+    "ignored, as under nohup, stays ignored).\n";
 
 namespace {
 

@@ -60,7 +60,8 @@ run_under_xorg() {
     done
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
         { echo "FAIL: openbox did not start" >&2; cat "$XORG_DIR/openbox.log" >&2; exit 1; }
-    bash "$0" "$@"
+    # For a test that ends the server itself.
+    TEV_E2E_XORG_PID=$XORG_PID bash "$0" "$@"
 }
 stop_xorg() {
     local status=$? pid tries
