@@ -2,6 +2,9 @@
 # server and offers steps that drive the real program with xdotool.
 # Usage in a test: source "$(dirname "$0")/lib.sh" "$@"
 # TEV_E2E_XVFB_ARGS adds arguments to the server's command line.
+# TEV_E2E_KEEP=1 keeps the work folder (recordings, the sound server's log,
+# the program's output) and names it at the end; a failure then also prints
+# where each of the program's threads stands, if gdb is there.
 
 set -uo pipefail
 BIN_DIR=$(cd "$1" && pwd)
@@ -115,11 +118,20 @@ trap 'cleanup' EXIT
 
 cleanup() {
     if [[ -n "$SHOW_PID" ]] && kill -0 "$SHOW_PID" 2>/dev/null; then kill -9 "$SHOW_PID"; fi
-    rm -rf "$WORK"
+    if [[ -n "${TEV_E2E_KEEP:-}" ]]; then
+        echo "the work folder is kept: $WORK" >&2
+    else
+        rm -rf "$WORK"
+    fi
 }
 
 fail() {
     echo "FAIL: $*" >&2
+    if [[ -n "${TEV_E2E_KEEP:-}" && -n "$SHOW_PID" ]] && kill -0 "$SHOW_PID" 2>/dev/null &&
+        command -v gdb >/dev/null; then
+        echo "--- where the program's threads stand"
+        timeout 60 gdb -p "$SHOW_PID" -batch -ex 'thread apply all bt' 2>&1 | grep -E '^(#|Thread)'
+    fi
     if [[ -f "$SHOW_OUT" ]]; then echo "--- stdout"; cat "$SHOW_OUT"; fi
     if [[ -f "$SHOW_ERR" ]]; then echo "--- stderr"; cat "$SHOW_ERR"; fi
     exit 1
