@@ -152,6 +152,10 @@ bool initWindowSystem() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // SIGINT and SIGTERM are the program's own (termination_signals.h).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // With no Wayland display named, SDL's Wayland attempt after a failed X
+    // one only adds libwayland's own complaint to our "cannot open display".
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (wayland == nullptr || *wayland == '\0') SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);  // for a window destroyed under us
     // Without a display SDL falls back to drivers that show nothing; a show

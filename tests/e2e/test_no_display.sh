@@ -5,12 +5,15 @@
 # not be opened, or says that none was named.
 source "$(dirname "$0")/lib.sh" "$@"
 
-DISPLAY= WAYLAND_DISPLAY= start_show
+# No runtime folder either: nothing else of the window system's own
+# complaints (libwayland's about XDG_RUNTIME_DIR) joins those three lines.
+DISPLAY= WAYLAND_DISPLAY= XDG_RUNTIME_DIR= start_show
 wait_exit 20
 expect_eq "$EXIT_STATUS" 255 "exit status"
 grep -q "RegisterClassEx Failed!" "$SHOW_ERR" || fail "no class registration message"
 grep -q "Error Registering Window Class!" "$SHOW_ERR" || fail "no second message"
 grep -qx "tev-intro: no DISPLAY or WAYLAND_DISPLAY set" "$SHOW_ERR" || fail "no display named"
+expect_eq "$(wc -l <"$SHOW_ERR")" 3 "lines on standard error"
 
 # A display named where no server listens.
 number=90
