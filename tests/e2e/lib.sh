@@ -127,6 +127,8 @@ cleanup() {
 
 fail() {
     echo "FAIL: $*" >&2
+    # A test's own account of the failure, if it has one.
+    if declare -F on_failure >/dev/null; then on_failure >&2; fi
     if [[ -n "${TEV_E2E_KEEP:-}" && -n "$SHOW_PID" ]] && kill -0 "$SHOW_PID" 2>/dev/null &&
         command -v gdb >/dev/null; then
         echo "--- where the program's threads stand"

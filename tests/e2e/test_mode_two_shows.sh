@@ -12,6 +12,9 @@ source "$(dirname "$0")/lib.sh" "$@"
 
 ways=(${TEV_TWO_SHOWS_WAYS:-TERM Escape KILL})
 
+# Which of the programs and their guardians are still there on a failure.
+on_failure() { ps -eo pid,ppid,etimes,stat,args | grep "[t]ev-intro"; }
+
 # Starts show NAME (A or B) with ARGS; sets NAME_PID, NAME_WINDOW, NAME_ERR.
 start_named() {
     local name=$1 other_window=$2
@@ -25,10 +28,22 @@ start_named() {
 }
 
 # Makes show NAME's window the active one; A's mode comes back with it.
+# A show busy drawing may act on a focus loss after the activation (SDL
+# minimises its fullscreen window then), so A is activated again until its
+# mode is back.
 activate() {
-    local window=${1}_WINDOW
-    xdotool windowactivate --sync "${!window}" 2>/dev/null
-    if [[ $1 == A ]]; then wait_for_display_mode 800x600; fi
+    local window=${1}_WINDOW tries
+    if [[ $1 != A ]]; then
+        xdotool windowactivate --sync "${!window}" 2>/dev/null
+        return
+    fi
+    for ((tries = 0; tries < 4; tries++)); do
+        xdotool windowactivate --sync "${!window}" 2>/dev/null
+        local deadline=$((SECONDS + 10))
+        until display_mode_is 800x600 || ((SECONDS >= deadline)); do sleep 0.1; done
+        display_mode_is 800x600 && return
+    done
+    fail "the display is at $(display_mode), not at 800x600, with A active"
 }
 
 # Ends show NAME by WAY and checks its status.
@@ -64,6 +79,9 @@ run() {
     grep -q "another show has changed the display's mode" "$B_ERR" ||
         fail "B does not say that it leaves the mode alone"
     [[ "$(display_mode)" != 640x480 ]] || fail "B changed the display's mode"
+    # A, no longer active, is minimised and the desktop's mode back.
+    wait_until 20 "A minimised" window_gone "$A_WINDOW"
+    wait_for_display_mode 1920x1080
 
     activate "$first"
     end_named "$first" "$first_way"
