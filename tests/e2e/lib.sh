@@ -415,9 +415,11 @@ start_pulse() {
 # WirePlumber and its PulseAudio server pipewire-pulse, headless and as root:
 # its own runtime and config folders, no D-Bus (WirePlumber's device
 # reservation and portal access need one, and no device is there to
-# reserve), the graph clocked at 44100 Hz so that nothing is resampled, and
-# a null sink "tev" made through the PulseAudio server. PULSE_PID is
-# pipewire-pulse, the process the show talks to.
+# reserve), the graph clocked at 44100 Hz so that nothing is resampled and
+# run in periods of PIPEWIRE_PERIOD frames (what the monitor's recording asks
+# for in any case), and a null sink "tev" made through the PulseAudio server.
+# PULSE_PID is pipewire-pulse, the process the show talks to.
+PIPEWIRE_PERIOD=1024
 start_pipewire() {
     local tool
     for tool in pipewire wireplumber pipewire-pulse; do
@@ -428,7 +430,10 @@ start_pipewire() {
     mkdir -p -m 700 "$PULSE_DIR" "$PULSE_DIR/runtime" "$config/pipewire/pipewire.conf.d" \
         "$config/pipewire/pipewire-pulse.conf.d" "$config/wireplumber/main.lua.d"
     printf '%s\n' 'context.properties = {' '    default.clock.rate = 44100' \
-        '    default.clock.allowed-rates = [ 44100 ]' '    support.dbus = false' '}' \
+        '    default.clock.allowed-rates = [ 44100 ]' \
+        "    default.clock.quantum = $PIPEWIRE_PERIOD" \
+        "    default.clock.min-quantum = $PIPEWIRE_PERIOD" \
+        "    default.clock.max-quantum = $PIPEWIRE_PERIOD" '    support.dbus = false' '}' \
         >"$config/pipewire/pipewire.conf.d/tev.conf"
     printf '%s\n' 'context.properties = { support.dbus = false }' \
         >"$config/pipewire/pipewire-pulse.conf.d/tev.conf"

@@ -33,7 +33,11 @@ wait_exit 200
 expect_eq "$EXIT_STATUS" 0 "exit status at the end of the show"
 stop_recording
 
-"$TEST_DIR/tev-test-sound-sync" "$BIN_DIR/../embedded/music.it" "$WORK/monitor.raw" \
+# PipeWire may put one period of silence into a stream whose process missed
+# its turn (see sound_sync.cpp); PulseAudio mixes in one process and never does.
+gap=()
+if [[ "${TEV_SOUND_SERVER:-}" == pipewire ]]; then gap=(--server-gap "$PIPEWIRE_PERIOD"); fi
+"$TEST_DIR/tev-test-sound-sync" "${gap[@]}" "$BIN_DIR/../embedded/music.it" "$WORK/monitor.raw" \
     "$WORK/monitor.raw.stamps" "$WORK/probe.log" "$sink_ms" 1 60 109.5 >"$WORK/sync" ||
     fail "the music recorded is not the module's render: $(cat "$WORK/sync")"
 cat "$WORK/sync"
