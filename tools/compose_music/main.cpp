@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return tev::platform::endOfPrinting("tev-compose-music");
     }
-    if (argc != 2) {
+    // An option it does not know (--version) is no file name to write.
+    if (argc != 2 || argv[1][0] == '-') {
         std::fputs(kUsage, stderr);
         return 2;
     }

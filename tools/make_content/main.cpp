@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
         return tev::platform::endOfPrinting("tev-make-content");
     }
     const bool preview = argc == 4 && std::strcmp(argv[2], "--preview") == 0;
-    if (argc != 2 && !preview) {
+    // An option it does not know (--version) is no folder to write.
+    if ((argc != 2 && !preview) || argv[1][0] == '-') {
         std::fprintf(stderr, "Usage: tev-make-content OUTDIR [--preview DIR]\n");
         return 2;
     }

@@ -81,7 +81,8 @@ int main(int argc, char** argv) {
         return tev::platform::endOfPrinting("tev-make-font-sheet");
     }
     const bool preview = argc == 4 && std::strcmp(argv[2], "--preview") == 0;
-    if (argc != 2 && !preview) {
+    // An option it does not know (--version) is no file name to write.
+    if ((argc != 2 && !preview) || argv[1][0] == '-') {
         std::fprintf(stderr, "Usage: tev-make-font-sheet OUT.bin [--preview DIR]\n");
         return 2;
     }

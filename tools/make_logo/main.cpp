@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
     std::vector<std::pair<int, std::string>> icons;  // side, file
     std::string windowIconsFile;
     std::vector<int> windowIconSides;
-    bool usable = argc >= 2;
+    // An option it does not know (--version) is no file name to write.
+    bool usable = argc >= 2 && argv[1][0] != '-';
     for (int i = 2; usable && i < argc;) {
         if (std::strcmp(argv[i], "--preview") == 0 && i + 1 < argc) {
             previewDir = argv[i + 1];
