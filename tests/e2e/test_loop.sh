@@ -38,8 +38,10 @@ starts_reached() {
         ((starts >= 2))
 }
 wait_until 60 "the music's second start" starts_reached
+# SDL's disk driver paces itself with sleeps, so it writes a few per cent
+# less than real time (126 s of the 130 here): a show cut short is far below.
 played=$(($(stat -c %s "$audio") / (44100 * 4)))
-((played >= 130)) || fail "only ${played}s of sound before the second start: the show was cut"
+((played >= 120)) || fail "only ${played}s of sound before the second start: the show was cut"
 echo "the music started $starts times; ${played}s of sound so far"
 
 hold_key "$second" Escape
