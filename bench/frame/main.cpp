@@ -511,6 +511,7 @@ int run(tev::bench::Options options) {
         std::fprintf(stderr, "tev-bench: %s\n", why.c_str());
         return 1;
     }
+    tev::platform::warnOfMissingData("tev-bench");
 
     Measurements m;
     auto show = createShow(options, m);

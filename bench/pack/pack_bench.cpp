@@ -71,8 +71,10 @@ void BM_PlainScan(benchmark::State& state) {
     for (auto _ : state) {
         FILE* file = std::fopen(path.c_str(), "rb");
         uint8_t header[tev::pack::kHeaderBytes];
-        std::fread(header, 1, sizeof header, file);
         bool found = false;
+        if (std::fread(header, 1, sizeof header, file) != sizeof header) {
+            state.SkipWithError("the pack has no header");
+        }
         uint8_t entry[tev::pack::kEntryHeaderBytes];
         while (!found && std::fread(entry, 1, sizeof entry, file) == sizeof entry) {
             int32_t size;

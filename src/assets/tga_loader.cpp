@@ -1,5 +1,6 @@
 #include "assets/tga_loader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -38,7 +39,8 @@ using File = std::unique_ptr<FILE, FileCloser>;
 // as zero.
 TgaHeader readHeader(FILE* file) {
     uint8_t b[18] = {};
-    std::fread(b, 1, sizeof b, file);
+    const size_t got = std::fread(b, 1, sizeof b, file);
+    std::fill(b + got, b + sizeof b, uint8_t{0});
     TgaHeader h;
     h.idLength = b[0];
     h.colourMapType = b[1];
@@ -101,7 +103,10 @@ TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
     }
     uint8_t* rgba = texture.pixels.get();
     if (rgba != nullptr) {
-        std::fread(rgba, 1, static_cast<size_t>(pixelCount * channels), file.get());
+        // A file cut short: the bytes it lacks read as zero.
+        const auto wanted = static_cast<size_t>(pixelCount * channels);
+        const size_t got = std::fread(rgba, 1, wanted, file.get());
+        std::fill(rgba + got, rgba + wanted, uint8_t{0});
     }
     if (std::ferror(file.get())) return TgaDecode::Failed;
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -63,6 +64,30 @@ bool enterDataDirectory(const std::string& given, std::string* why) {
     if (dir == working || chdir(dir.c_str()) == 0) return true;
     if (why != nullptr) *why = dir + ": " + std::strerror(errno);
     return false;
+}
+
+std::vector<std::string> missingDataFiles(const std::string& dir) {
+    // The names the show's set-up and its particle scene open.
+    static const char* const kFiles[] = {"DATA.PAK",       "data/leaf.tga", "data/block.tga",
+                                         "data/flare.tga", "data/tex.tga",  "data/n.tga"};
+    std::vector<std::string> missing;
+    for (const char* file : kFiles) {
+        std::error_code error;
+        if (!fs::is_regular_file(fs::path(dir) / file, error)) missing.emplace_back(file);
+    }
+    return missing;
+}
+
+void warnOfMissingData(const char* program) {
+    const std::vector<std::string> missing = missingDataFiles();
+    if (missing.empty()) return;
+    std::string names;
+    for (const std::string& file : missing)
+        names += (names.empty() ? "" : ", ") + file;
+    std::error_code error;
+    const std::string here = fs::current_path(error).string();
+    std::fprintf(stderr, "%s: missing in %s: %s; the show goes on without those pictures\n",
+                 program, here.c_str(), names.c_str());
 }
 
 }  // namespace tev::platform

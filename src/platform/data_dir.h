@@ -16,6 +16,7 @@
 //    own data: it is a common file name.
 
 #include <string>
+#include <vector>
 
 namespace tev::platform {
 
@@ -35,6 +36,15 @@ std::string dataFolderProblem(const std::string& dir);
 // The first folder of step 2, for an executable in `exeDir`, that holds
 // `marker`; "" when none does.
 std::string findDataDirectory(const std::string& exeDir, const char* marker = "DATA.PAK");
+
+// The show's files (DATA.PAK, data/leaf.tga, ...) that `dir` lacks as
+// regular files, in that order: what the show reads, as it opens them.
+std::vector<std::string> missingDataFiles(const std::string& dir = ".");
+
+// One line on standard error naming the files the current folder lacks,
+// when it lacks any: the program plays on without their pictures, which
+// would otherwise go unsaid (a target built alone, a --data folder).
+void warnOfMissingData(const char* program);
 
 // The folder that holds the running executable ("" when unknown).
 std::string executableDirectory();

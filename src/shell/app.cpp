@@ -17,6 +17,16 @@ namespace {
 DisplayChoice displayChoice;
 AppWindow appWindow;
 KeyTable keyTable;
+bool loopShow = false;  // --loop
+
+// The show's end: the program's end, or with --loop the next cycle.
+void showEnded() {
+    if (loopShow) {
+        requestRestart(&appWindow);
+    } else {
+        requestQuit(&appWindow);
+    }
+}
 }  // namespace
 
 int runProgram(const CommandLine& line) {
@@ -40,6 +50,7 @@ int runProgram(const CommandLine& line) {
     appWindow.modeSwitch = line.modeSwitch ? 1 : 0;
     // Without music the show clock runs from the system clock alone.
     showMusicEnabled = !line.noSound;
+    loopShow = line.loop;
     appWindow.title = "tev :: intro";
     keyTable = KeyTable{};
 
@@ -56,7 +67,7 @@ int runProgram(const CommandLine& line) {
     CycleFlags& flags = cycleFlags();
     flags.fullscreenRequest = appWindow.fullscreen;
     flags.keepRunning = 1;
-    setQuitRequest([] { requestQuit(&appWindow); });
+    setQuitRequest(showEnded);
     setSetupWaitHook([] { return takeEventsWhileWaiting(appWindow); });
     const FrameHooks hooks{drawFrame, [] { platform::swapBuffers(appWindow.window); }};
 

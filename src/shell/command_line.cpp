@@ -6,7 +6,7 @@ namespace tev {
 
 const char kUsageLine[] =
     "usage: tev-intro [--size 640x480|800x600] [--bits 16|32] [--fullscreen|--windowed]\n"
-    "                 [--mode-switch] [--data DIR] [--no-sound]\n"
+    "                 [--mode-switch] [--data DIR] [--no-sound] [--loop]\n"
     "       tev-intro --help | --version\n";
 
 const char kHelpText[] =
@@ -32,6 +32,8 @@ const char kHelpText[] =
     "                  show's own data folder\n"
     "  --no-sound      play the show without sound output (no music): for a\n"
     "                  machine with no sound device or server\n"
+    "  --loop          at its end the show starts again from its beginning, in\n"
+    "                  the same mode, until Escape or the window is closed\n"
     "  --help          this text\n"
     "  --version       the version\n"
     "\n"
@@ -102,6 +104,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             line.modeSwitch = true;
         } else if (option == "--no-sound") {
             line.noSound = true;
+        } else if (option == "--loop") {
+            line.loop = true;
         } else if (option == "--data") {
             if (value->empty()) return failed("option '--data' needs a value");
             const std::string problem = platform::dataFolderProblem(*value);

@@ -24,6 +24,7 @@ struct CommandLine {
     bool modeSwitch = false;          // --mode-switch
     std::string dataDir;              // --data: where DATA.PAK and data/ are read
     bool noSound = false;             // --no-sound: no sound output, no music
+    bool loop = false;                // --loop: the show starts again at its end
 
     // Any of the dialog's choices given: the dialog is not shown.
     bool skipsDialog() const { return width || bitsPerPixel || fullscreen; }

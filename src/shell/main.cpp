@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
                      why.c_str(), tev::kUsageLine);
         return 2;
     }
+    tev::platform::warnOfMissingData("tev-intro");
     // Forked while the program has a single thread.
     if (line.modeSwitch) tev::platform::startModeGuardian();
     tev::platform::systemClock();  // the tick count starts with the program

@@ -25,6 +25,10 @@ void requestQuit(AppWindow*) {
     cycleFlags().keepRunning = 0;
 }
 
+void requestRestart(AppWindow*) {
+    eventQueue().post({platform::EventType::Quit});
+}
+
 void requestModeToggle(AppWindow*) {
     eventQueue().post({platform::EventType::ModeToggle});
 }

@@ -25,6 +25,10 @@ void flipFullscreenRequest();
 // further cycle.
 void requestQuit(AppWindow* window);
 
+// Ends the display cycle and asks for another in the same mode (--loop at
+// the show's end): a quit message for the window, the program going on.
+void requestRestart(AppWindow* window);
+
 // Asks the window procedure for the other display mode (a new cycle).
 void requestModeToggle(AppWindow* window);
 

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# The Debian package made from this build (scripts/package): lintian finds
-# no error in it; installed with dpkg it holds exactly the files it should,
-# its desktop entry, AppStream metadata and manual pages validate, its
+# The Debian packages made from this build (scripts/package), split as Debian
+# splits games: tev-intro (the machine's architecture: the show and the
+# user's tools) and tev-intro-data (architecture all: the pack and the
+# sprites), the first depending on the second at the same version, ffmpeg
+# only suggested, tev-bench in neither. dpkg-deb --info shows both; lintian
+# --pedantic finds no error or warning in either, and neither carries an
+# override; installed with dpkg they hold exactly the files they should,
+# their desktop entry, AppStream metadata and manual pages validate, the
 # programs tell the build's version, the capture tool run from an empty
 # folder finds the installed data and draws what the build's draws (also
-# beside a damaged DATA.PAK, which only --data reads), and the
-# installed show plays under Xvfb until Escape. Removed with dpkg, it leaves
-# none of its files behind. The package is removed at the end whatever
-# happens. Installing needs root (CI is root), or sudo without a password.
+# beside a damaged DATA.PAK, which only --data reads), and the installed show
+# plays under Xvfb until Escape. Removed with dpkg, they leave none of their
+# files behind. The packages are removed at the end whatever happens.
+# Installing needs root (CI is root), or sudo without a password.
 source "$(dirname "$0")/lib.sh" "$@"
 SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD_DIR=$(dirname "$BIN_DIR")
@@ -24,11 +29,13 @@ flock 8
 dpkg_locked() { flock /tmp/tev-apt.lock "${as_root[@]}" "$@"; }
 
 package_installed() {
-    [[ "$(dpkg-query -W -f='${Status}' tev-intro 2>/dev/null)" == "install ok installed" ]]
+    [[ "$(dpkg-query -W -f='${Status}' "${1:-tev-intro}" 2>/dev/null)" == "install ok installed" ]]
 }
 INSTALLED=0
 remove_package() {
-    if ((INSTALLED)) && package_installed; then dpkg_locked dpkg -r tev-intro >/dev/null; fi
+    if ((INSTALLED)) && { package_installed || package_installed tev-intro-data; }; then
+        dpkg_locked dpkg -r tev-intro tev-intro-data >/dev/null
+    fi
     INSTALLED=0
 }
 trap 'remove_package; cleanup' EXIT
@@ -39,59 +46,84 @@ version=$(sed -n 's/^#define TEV_VERSION "\(.*\)"$/\1/p' \
     "$BUILD_DIR/embedded/version/tev_version.h")
 [[ -n "$version" ]] || fail "no version in the build's tev_version.h"
 
-# --- the package
+# --- the packages
 started=$SECONDS
-deb=$("$SOURCE_DIR/scripts/package" "$BUILD_DIR" | tail -n 1) || fail "scripts/package failed"
+made=$("$SOURCE_DIR/scripts/package" "$BUILD_DIR" | tail -n 2) || fail "scripts/package failed"
+deb=$(grep '/tev-intro_[^/]*\.deb$' <<<"$made") || fail "no tev-intro package among: $made"
+data_deb=$(grep '/tev-intro-data_[^/]*\.deb$' <<<"$made") ||
+    fail "no tev-intro-data package among: $made"
+echo "made $deb and $data_deb in $((SECONDS - started)) s"
+for package in "$deb" "$data_deb"; do
+    echo "--- dpkg-deb --info $(basename "$package")"
+    dpkg-deb --info "$package" || fail "dpkg-deb --info $package"
+done
 expect_eq "$(basename "$deb")" "tev-intro_${version}_amd64.deb" "package file name"
-expect_eq "$(dpkg-deb -f "$deb" Version)" "$version" "package version"
-expect_eq "$(dpkg-deb -f "$deb" Section)" "games" "package section"
-expect_eq "$(dpkg-deb -f "$deb" Recommends)" "ffmpeg" "Recommends"
+expect_eq "$(basename "$data_deb")" "tev-intro-data_${version}_all.deb" "data package file name"
+for package in "$deb" "$data_deb"; do
+    expect_eq "$(dpkg-deb -f "$package" Version)" "$version" "$(basename "$package")'s version"
+    expect_eq "$(dpkg-deb -f "$package" Section)" "games" "$(basename "$package")'s section"
+done
+expect_eq "$(dpkg-deb -f "$data_deb" Architecture)" "all" "the data package's architecture"
+expect_eq "$(dpkg-deb -f "$data_deb" Depends)" "" "the data package's dependencies"
+expect_eq "$(dpkg-deb -f "$deb" Suggests)" "ffmpeg" "Suggests"
+expect_eq "$(dpkg-deb -f "$deb" Recommends)" "" "Recommends"
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libsdl2 libfltk1.3 libopenmpt0 libpng16 libgl1 libopengl0 libglu1 libegl1 \
-    libx11; do
+    libx11 "tev-intro-data (= $version)"; do
     [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
-echo "made $deb in $((SECONDS - started)) s; Depends: $depends"
+echo "Depends: $depends"
+# What a game's data package must not hold, and the programs' package the
+# data.
+dpkg-deb -c "$data_deb" | grep -E '/usr/(games|bin)/' && fail "programs in the data package"
+dpkg-deb -c "$deb" | grep -E 'DATA\.PAK|\.tga$' && fail "data in the programs' package"
 
 started=$SECONDS
-# A warning kept on purpose is overridden in the package, with its reason
-# (packaging/lintian-overrides); any other warning fails, as errors do.
-lintian --fail-on error,warning "$deb" >"$WORK/lintian" 2>&1
-status=$?
-cat "$WORK/lintian"
-((status == 0)) || fail "lintian (status $status)"
+# Every tag up to the pedantic ones is shown; an error or a warning fails,
+# and no tag is overridden: there is no override to hide one.
+for package in "$deb" "$data_deb"; do
+    lintian --pedantic --fail-on error,warning "$package" >"$WORK/lintian" 2>&1
+    status=$?
+    echo "--- lintian --pedantic $(basename "$package")"
+    cat "$WORK/lintian"
+    ((status == 0)) || fail "lintian on $(basename "$package") (status $status)"
+    dpkg-deb -c "$package" | grep -q 'lintian/overrides' &&
+        fail "$(basename "$package") carries a lintian override"
+done
 echo "lintian took $((SECONDS - started)) s"
 
 # --- installed
-if package_installed; then
-    echo "note: a tev-intro package was installed before this test; it is replaced and removed"
+if package_installed || package_installed tev-intro-data; then
+    echo "note: tev-intro packages were installed before this test; they are replaced and removed"
 fi
 INSTALLED=1
-dpkg_locked dpkg -i "$deb" >"$WORK/dpkg" 2>&1 || { cat "$WORK/dpkg"; fail "dpkg -i"; }
-dpkg -L tev-intro | sort >"$WORK/listed"
-while read -r path; do
-    if [[ -d "$path" ]]; then
-        # A folder that is this package's alone must go with it.
-        owners=$(dpkg-query -S "$path" 2>/dev/null | sed 's/: .*//')
-        [[ "$owners" == "tev-intro" ]] && echo "$path" >>"$WORK/own-folders"
-    else
-        echo "$path" >>"$WORK/files"
-    fi
-done <"$WORK/listed"
+# The programs' package alone is refused: it needs its data.
+dpkg_locked dpkg -r tev-intro tev-intro-data >/dev/null 2>&1
+if dpkg_locked dpkg -i "$deb" >"$WORK/dpkg" 2>&1; then
+    fail "dpkg -i took tev-intro without tev-intro-data"
+fi
+dpkg_locked dpkg -r tev-intro >/dev/null 2>&1
+dpkg_locked dpkg -i "$deb" "$data_deb" >"$WORK/dpkg" 2>&1 || { cat "$WORK/dpkg"; fail "dpkg -i"; }
+# Each package's files, and the folders that are its alone (which must go
+# with it).
+for package in tev-intro tev-intro-data; do
+    while read -r path; do
+        if [[ -d "$path" ]]; then
+            owners=$(dpkg-query -S "$path" 2>/dev/null | sed 's/: .*//')
+            [[ "$owners" == "$package" ]] && echo "$path" >>"$WORK/own-folders"
+        else
+            echo "$path" >>"$WORK/files-$package"
+        fi
+    done < <(dpkg -L "$package" | sort)
+    sort -o "$WORK/files-$package" "$WORK/files-$package"
+done
+cat "$WORK/files-tev-intro" "$WORK/files-tev-intro-data" >"$WORK/files"
 
 pages=(man6/tev-intro.6 man1/tev-capture.1 man1/tev-pak.1 man1/tev-textures.1)
 tools=(tev-capture tev-pak tev-textures)
-if [[ -x "$BIN_DIR/tev-bench" ]]; then
-    pages+=(man1/tev-bench.1)
-    tools+=(tev-bench)
-fi
 {
     echo /usr/games/tev-intro
-    for tool in "${tools[@]}"; do echo "/usr/bin/$tool"; done
-    echo /usr/share/games/tev-intro/DATA.PAK
-    for sprite in leaf block flare tex n; do
-        echo "/usr/share/games/tev-intro/data/$sprite.tga"
-    done
+    for tool in "${tools[@]}"; do echo "/usr/games/$tool"; done
     echo /usr/share/applications/tev-intro.desktop
     for side in 16 24 32 48 64 128 256; do
         echo "/usr/share/icons/hicolor/${side}x$side/apps/tev-intro.png"
@@ -100,10 +132,20 @@ fi
     for page in "${pages[@]}"; do echo "/usr/share/man/$page.gz"; done
     echo /usr/share/doc/tev-intro/copyright
     echo /usr/share/doc/tev-intro/changelog.gz
-    echo /usr/share/lintian/overrides/tev-intro
-} | sort >"$WORK/expected"
-diff "$WORK/expected" "$WORK/files" >"$WORK/difference" ||
-    { cat "$WORK/difference"; fail "the package's files ('<' expected, '>' installed)"; }
+} | sort >"$WORK/expected-tev-intro"
+{
+    echo /usr/share/games/tev-intro/DATA.PAK
+    for sprite in leaf block flare tex n; do
+        echo "/usr/share/games/tev-intro/data/$sprite.tga"
+    done
+    echo /usr/share/doc/tev-intro-data/copyright
+    echo /usr/share/doc/tev-intro-data/changelog.gz
+} | sort >"$WORK/expected-tev-intro-data"
+for package in tev-intro tev-intro-data; do
+    diff "$WORK/expected-$package" "$WORK/files-$package" >"$WORK/difference" ||
+        { cat "$WORK/difference"; fail "$package's files ('<' expected, '>' installed)"; }
+done
+[[ -e /usr/games/tev-bench || -e /usr/bin/tev-bench ]] && fail "tev-bench is installed"
 for side in 16 24 32 48 64 128 256; do
     expect_eq "$(identify -format '%wx%h' \
         "/usr/share/icons/hicolor/${side}x$side/apps/tev-intro.png")" "${side}x$side" "icon size"
@@ -134,7 +176,7 @@ MANWIDTH=80 man 6 tev-intro 2>/dev/null | grep -q -- '--mode-switch' || fail "ma
 expect_eq "$(timeout 20 /usr/games/tev-intro --version </dev/null)" "tev-intro $version" \
     "tev-intro --version"
 for tool in "${tools[@]}"; do
-    expect_eq "$(timeout 20 "/usr/bin/$tool" --version </dev/null)" "$tool $version" \
+    expect_eq "$(timeout 20 "/usr/games/$tool" --version </dev/null)" "$tool $version" \
         "$tool --version"
 done
 
@@ -143,7 +185,7 @@ done
 # the pack's pictures are in it.
 mkdir "$WORK/empty" "$WORK/built"
 args=(--at 50 --fps 10 --size 160x120)
-(cd "$WORK/empty" && env -u DISPLAY /usr/bin/tev-capture "${args[@]}" --out frames) ||
+(cd "$WORK/empty" && env -u DISPLAY /usr/games/tev-capture "${args[@]}" --out frames) ||
     fail "the installed tev-capture"
 (cd "$BIN_DIR" && env -u DISPLAY ./tev-capture "${args[@]}" --out "$WORK/built") ||
     fail "the build's tev-capture"
@@ -153,11 +195,11 @@ rm -r "$WORK/empty/frames"
 # A damaged DATA.PAK in the working folder replaces nothing; --data reads it.
 mkdir "$WORK/stray"
 head -c 5120 "$BIN_DIR/DATA.PAK" >"$WORK/stray/DATA.PAK"
-(cd "$WORK/stray" && env -u DISPLAY /usr/bin/tev-capture "${args[@]}" --out "$WORK/beside") ||
+(cd "$WORK/stray" && env -u DISPLAY /usr/games/tev-capture "${args[@]}" --out "$WORK/beside") ||
     fail "the installed tev-capture beside a stray pack"
 cmp -s "$WORK/beside/t50.png" "$WORK/built/t50.png" ||
     fail "a DATA.PAK in the working folder replaced the installed one"
-(cd "$WORK/stray" && env -u DISPLAY /usr/bin/tev-capture "${args[@]}" --data . \
+(cd "$WORK/stray" && env -u DISPLAY /usr/games/tev-capture "${args[@]}" --data . \
     --out "$WORK/given") || fail "the installed tev-capture with --data"
 [[ -f "$WORK/given/t50.png" ]] || fail "no frame with --data"
 cmp -s "$WORK/given/t50.png" "$WORK/built/t50.png" &&
@@ -174,9 +216,15 @@ expect_eq "$EXIT_STATUS" 0 "the installed show's status after Escape"
 [[ -z "$(ls -A "$WORK/empty")" ]] || fail "the programs wrote into the working folder"
 
 # --- removed
-dpkg_locked dpkg -r tev-intro >"$WORK/dpkg" 2>&1 || { cat "$WORK/dpkg"; fail "dpkg -r"; }
+dpkg_locked dpkg -r tev-intro tev-intro-data >"$WORK/dpkg" 2>&1 ||
+    { cat "$WORK/dpkg"; fail "dpkg -r"; }
 INSTALLED=0
-package_installed && fail "still installed after dpkg -r"
+package_installed && fail "tev-intro still installed after dpkg -r"
+package_installed tev-intro-data && fail "tev-intro-data still installed after dpkg -r"
+for package in tev-intro tev-intro-data; do
+    [[ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" == *config-files* ]] &&
+        fail "$package left its configuration files behind"
+done
 while read -r path; do
     [[ -e "$path" || -L "$path" ]] && fail "$path is left after dpkg -r"
 done < <(cat "$WORK/files" "$WORK/own-folders" 2>/dev/null)

@@ -54,6 +54,7 @@ int captureFrames(Options options) {
     options.outDir = fs::absolute(options.outDir, error).string();
     std::string why;
     if (!tev::platform::enterDataDirectory(options.dataDir, &why)) return fail(why);
+    tev::platform::warnOfMissingData("tev-capture");
     fs::create_directories(options.outDir, error);
     if (error) return fail("cannot make " + options.outDir + ": " + error.message());
     // Frame index -> the names wanted of it.
@@ -160,6 +161,7 @@ int captureVideo(Options options, const Span& span) {
     samples = {};
 
     if (!tev::platform::enterDataDirectory(options.dataDir, &why)) return fail(why);
+    tev::platform::warnOfMissingData("tev-capture");
     auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why);
     if (!show) return fail("no offscreen OpenGL: " + why);
     // The encoder yields to the renderer: llvmpipe's threads wait for the

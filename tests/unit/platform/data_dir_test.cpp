@@ -4,9 +4,11 @@
 // leaves them.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/data_dir.h"
 #include "temp_dir.h"
@@ -135,6 +137,27 @@ TEST_F(EnteringTheDataFolder, AFolderThatWentAwayIsReportedAndNothingMoves) {
     EXPECT_FALSE(enterDataDirectory((root.path() / "gone").string(), &why));
     EXPECT_NE(why.find("gone"), std::string::npos) << why;
     EXPECT_EQ(fs::current_path(), fs::canonical(root.path()));
+}
+
+// What a program names on standard error when it plays without its files:
+// each one missing, in the order the show reads them; a FIFO or a folder in
+// a file's place counts as missing, as the readers do not open them.
+TEST(MissingDataFiles, NamesEachFileTheFolderLacks) {
+    test::TempDir root;
+    const std::vector<std::string> all = {"DATA.PAK",       "data/leaf.tga", "data/block.tga",
+                                          "data/flare.tga", "data/tex.tga",  "data/n.tga"};
+    EXPECT_EQ(missingDataFiles(root.path().string()), all);
+    fs::create_directories(root.path() / "data");
+    for (const std::string& file : all)
+        root.write(file, {1});
+    EXPECT_TRUE(missingDataFiles(root.path().string()).empty());
+
+    fs::remove(root.path() / "data/flare.tga");
+    fs::create_directory(root.path() / "data/flare.tga");
+    fs::remove(root.path() / "DATA.PAK");
+    ASSERT_EQ(mkfifo((root.path() / "DATA.PAK").c_str(), 0600), 0);
+    EXPECT_EQ(missingDataFiles(root.path().string()),
+              (std::vector<std::string>{"DATA.PAK", "data/flare.tga"}));
 }
 
 }  // namespace

@@ -50,6 +50,13 @@ TEST(CommandLine, EachChoiceSkipsTheDialogOnItsOwn) {
     EXPECT_FALSE(silent.skipsDialog());
     EXPECT_FALSE(silent.modeSwitch);
     EXPECT_TRUE(parse({"--windowed", "--no-sound"}).skipsDialog());
+    // Nor is looping; it takes no value.
+    const CommandLine looping = parse({"--loop"});
+    EXPECT_TRUE(looping.loop);
+    EXPECT_FALSE(looping.skipsDialog());
+    EXPECT_FALSE(parse({}).loop);
+    EXPECT_TRUE(parse({"--fullscreen", "--loop"}).skipsDialog());
+    EXPECT_EQ(parse({"--loop=1"}).action, Action::Error);
 }
 
 TEST(CommandLine, ValuesAfterASpaceOrAnEqualsSign) {
@@ -161,7 +168,7 @@ TEST(CommandLine, HelpNamesEveryOption) {
     const std::string help = std::string(kUsageLine) + kHelpText;
     for (const char* option :
          {"--size", "--bits", "--fullscreen", "--windowed", "--mode-switch", "--data DIR",
-          "--no-sound", "--help", "--version", "640x480", "800x600"}) {
+          "--no-sound", "--loop", "--help", "--version", "640x480", "800x600"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
 }

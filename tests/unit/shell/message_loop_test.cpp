@@ -122,6 +122,23 @@ TEST_F(MessageLoop, F1TwiceReturnsToTheFirstMode) {
     EXPECT_EQ(cycleFlags().fullscreenRequest, 0);
 }
 
+// --loop at the show's end: the cycle ends in the mode it has, and another
+// follows; Escape during the next one still ends the program.
+TEST_F(MessageLoop, RestartEndsTheCycleInTheSameMode) {
+    for (const int mode : {0, 1}) {
+        cycleFlags().fullscreenRequest = mode;
+        requestRestart(&window);
+        ASSERT_TRUE(runToQuit());
+        EXPECT_EQ(frames, 0);  // the quit message comes before another frame
+        EXPECT_EQ(cycleFlags().fullscreenRequest, mode);
+        EXPECT_EQ(cycleFlags().keepRunning, 1);
+        eventQueue().clear();
+    }
+    keys.down[platform::kKeyEscape] = 1;
+    EXPECT_TRUE(runToQuit());
+    EXPECT_EQ(cycleFlags().keepRunning, 0);
+}
+
 // While set-up waits for the sound server: events are taken, F1 waits for
 // the frames, and Escape or a close request (which a caught signal becomes)
 // end the wait and leave the quit message for the loop.
