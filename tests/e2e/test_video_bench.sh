@@ -3,11 +3,8 @@
 # the figures as JSON and tev-bench-chart's PNG of them, the shares of frames
 # within one and two 60 Hz periods, both modes' frames compared pixel for
 # pixel, each block's fragments counted; bad arguments refused.
-set -uo pipefail
-BIN_DIR=$(cd "$1" && pwd)
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+TEV_E2E_SERVER=none
+source "$(dirname "$0")/lib.sh" "$@"
 cd "$BIN_DIR"
 
 env -u DISPLAY -u WAYLAND_DISPLAY ./tev-bench --size 48x36 --fps 4 --from 108 --to 112 \
