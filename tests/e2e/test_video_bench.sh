@@ -74,6 +74,9 @@ grep -q "music" "$WORK/out" || fail "no set-up steps in the report"
 env -u DISPLAY -u WAYLAND_DISPLAY ./tev-bench-chart "$WORK/figures.json" "$WORK/chart.png" \
     >"$WORK/chart" 2>&1 || fail "no chart: $(cat "$WORK/chart")"
 [[ "$(identify -format '%wx%h' "$WORK/chart.png")" == 1000x500 ]] || fail "chart size"
+# The figures of one mode, with the blocks, are JSON too.
+./tev-bench-chart "$WORK/blocks.json" "$WORK/blocks.png" >"$WORK/chart" 2>&1 ||
+    fail "no chart of one mode: $(cat "$WORK/chart")"
 # A file that is not the figures, or no file, is one line and status 1; a bad
 # command line status 2.
 for bad in "$WORK/out" "$WORK/none.json"; do
