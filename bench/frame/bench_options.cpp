@@ -6,8 +6,7 @@ namespace tev::bench {
 
 const char kUsage[] =
     "usage: tev-bench [--size WxH] [--fps N] [--from S] [--to S] [--mode both|built|literal]\n"
-    "                 [--json FILE] [--plot FILE.png] [--blocks] [--fragments] [--compare]\n"
-    "                 [--data DIR]\n"
+    "                 [--json FILE] [--blocks] [--fragments] [--compare] [--data DIR]\n"
     "\n"
     "Plays the show headless from t = 0 with a virtual clock (frame k at k / fps\n"
     "seconds), with glFinish after every frame, and times the frames from --from\n"
@@ -15,7 +14,8 @@ const char kUsage[] =
     "state, once as the show is built and once as the literal GL stream, in\n"
     "alternating order. Prints per-second frame times (median, 95th percentile,\n"
     "worst), the shares of frames drawn within one and two periods of a 60 Hz\n"
-    "display, and set-up time by step, and draws the per-second times as a PNG.\n"
+    "display, and set-up time by step. tev-bench-chart FILE.json FILE.png, from\n"
+    "the source tree, draws the per-second times of a --json FILE as a chart.\n"
     "\n"
     "  --size WxH   frame size (default 800x600)\n"
     "  --fps N      frames per second of the virtual clock (default 30)\n"
@@ -23,7 +23,6 @@ const char kUsage[] =
     "  --to S       end of the span, seconds (default 130)\n"
     "  --mode M     both, built or literal (one mode: for recording a GL trace)\n"
     "  --json FILE  also write the figures as JSON\n"
-    "  --plot FILE  the chart (default frame-times.png)\n"
     "  --blocks     also time each block of the timeline; the glFinish after\n"
     "               every block makes those frames slower than the others\n"
     "  --fragments  (implies --blocks) also count the fragments each block\n"
@@ -67,7 +66,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             continue;
         }
         if (arg != "--size" && arg != "--fps" && arg != "--from" && arg != "--to" &&
-            arg != "--mode" && arg != "--json" && arg != "--plot" && arg != "--data") {
+            arg != "--mode" && arg != "--json" && arg != "--data") {
             return fail("unknown argument '" + arg + "'");
         }
         if (i + 1 >= args.size()) return fail(arg + " needs a value");
@@ -94,7 +93,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         } else if (value.empty()) {
             return fail(arg + " needs a file name");
         } else {
-            (arg == "--json" ? options.json : options.plot) = value;
+            options.json = value;
         }
     }
     if (!(options.from < options.to)) return fail("--from must come before --to");

@@ -19,8 +19,7 @@ struct Options {
     bool compare = false;    // read both modes' frames back and count differing pixels
     bool fragments = false;  // count each block's fragments (implies blocks)
     std::string json;        // --json FILE
-    std::string plot = "frame-times.png";
-    std::string dataDir;  // --data DIR: "" for the show's own
+    std::string dataDir;     // --data DIR: "" for the show's own
     bool help = false;
     bool version = false;
 };

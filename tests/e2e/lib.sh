@@ -2,6 +2,8 @@
 # server and offers steps that drive the real program with xdotool.
 # Usage in a test: source "$(dirname "$0")/lib.sh" "$@"
 # TEV_E2E_XVFB_ARGS adds arguments to the server's command line.
+# TEV_E2E_SERVER=none (set before sourcing) starts no X server, for a test of
+# what needs no display; DISPLAY and WAYLAND_DISPLAY are unset for it.
 # TEV_E2E_KEEP=1 keeps the work folder (recordings, the sound server's log,
 # the program's output) and names it at the end; a failure then also prints
 # where each of the program's threads stands, if gdb is there.
@@ -84,7 +86,9 @@ stop_xorg() {
     exit "$status"
 }
 
-if [[ -z "${TEV_E2E_INSIDE_X:-}" ]]; then
+if [[ "${TEV_E2E_SERVER:-xvfb}" == none ]]; then
+    unset DISPLAY WAYLAND_DISPLAY
+elif [[ -z "${TEV_E2E_INSIDE_X:-}" ]]; then
     export TEV_E2E_INSIDE_X=1
     if [[ "${TEV_E2E_SERVER:-xvfb}" == xorg ]]; then
         run_under_xorg "$@"
@@ -104,11 +108,13 @@ if [[ -z "${TEV_E2E_INSIDE_X:-}" ]]; then
 fi
 # xvfb-run can hand over before its server takes connections, or pick a
 # display number another server is just taking: wait until it answers.
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || exit "$NO_X_SERVER"
+if [[ "${TEV_E2E_SERVER:-xvfb}" != none ]]; then
+    for _ in $(seq 50); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xdpyinfo >/dev/null 2>&1 || exit "$NO_X_SERVER"
+fi
 
 WORK=$(mktemp -d)
 SHOW_PID=""

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
 # tev-capture needs no display: it writes the frames asked for, the same
 # bytes on every run, and refuses bad arguments with a message.
-set -uo pipefail
-BIN_DIR=$(cd "$1" && pwd)
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+TEV_E2E_SERVER=none
+source "$(dirname "$0")/lib.sh" "$@"
 
 cd "$BIN_DIR"
 for run in a b; do

@@ -3,12 +3,9 @@
 # icons, metadata and manual pages in place, and the installed programs find
 # their data from any working directory, also one that holds a DATA.PAK of
 # its own, which only --data reads.
-set -uo pipefail
-BIN_DIR=$(cd "$1" && pwd)
+TEV_E2E_SERVER=none
+source "$(dirname "$0")/lib.sh" "$@"
 BUILD_DIR=$(dirname "$BIN_DIR")
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$BUILD_DIR" --prefix "$WORK/prefix" >/dev/null || fail "install failed"
 for f in bin/tev-intro bin/tev-capture bin/tev-pak bin/tev-textures \

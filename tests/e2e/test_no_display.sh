@@ -3,6 +3,7 @@
 # cannot be reached: the messages go to standard error and the exit status
 # is 255 (-1). After the fixed texts one line names the display that could
 # not be opened, or says that none was named.
+TEV_E2E_SERVER=none
 source "$(dirname "$0")/lib.sh" "$@"
 
 # No runtime folder either: nothing else of the window system's own

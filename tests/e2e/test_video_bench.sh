@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
 # tev-bench, briefly and small: both modes timed over the span asked for,
-# the figures as JSON and the chart as a PNG, the shares of frames within
-# one and two 60 Hz periods, both modes' frames compared pixel for pixel,
-# each block's fragments counted; bad arguments refused.
-set -uo pipefail
-BIN_DIR=$(cd "$1" && pwd)
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# the figures as JSON and tev-bench-chart's PNG of them, the shares of frames
+# within one and two 60 Hz periods, both modes' frames compared pixel for
+# pixel, each block's fragments counted; bad arguments refused.
+TEV_E2E_SERVER=none
+source "$(dirname "$0")/lib.sh" "$@"
 cd "$BIN_DIR"
 
 env -u DISPLAY -u WAYLAND_DISPLAY ./tev-bench --size 48x36 --fps 4 --from 108 --to 112 \
-    --compare --fragments --json "$WORK/figures.json" --plot "$WORK/chart.png" >"$WORK/out" 2>&1 ||
+    --compare --fragments --json "$WORK/figures.json" >"$WORK/out" 2>&1 ||
     fail "the bench failed: $(cat "$WORK/out")"
 for key in median_frame_ms_built median_frame_ms_literal median_ratio_built_literal setup_ms \
            setup_steps_ms per_second under_16_7_ms under_33_3_ms linear_minified_quads \
@@ -64,8 +61,8 @@ grep '"fragments_per_frame"' "$WORK/figures.json" | sed -E "$counts" |
 grep -q '^  noise veil .* literal .* 1.7 k' "$WORK/out" || fail "no fragment counts in the report"
 # --blocks alone times the blocks of the one mode asked for, and counts nothing.
 env -u DISPLAY -u WAYLAND_DISPLAY ./tev-bench --size 48x36 --fps 4 --from 108 --to 109 \
-    --mode built --blocks --json "$WORK/blocks.json" --plot "$WORK/blocks.png" \
-    >"$WORK/blocks" 2>&1 || fail "the bench with --blocks failed: $(cat "$WORK/blocks")"
+    --mode built --blocks --json "$WORK/blocks.json" >"$WORK/blocks" 2>&1 ||
+    fail "the bench with --blocks failed: $(cat "$WORK/blocks")"
 grep -q '{"block": "noise veil", "mode": "built", "frames": 4, ' "$WORK/blocks.json" ||
     fail "no timed noise veil: $(cat "$WORK/blocks.json")"
 ! grep -q '"mode": "literal"\|fragments_per_frame' "$WORK/blocks.json" ||
@@ -74,7 +71,25 @@ for second in 108 109 110 111; do
     grep -q "^ *$second |" "$WORK/out" || fail "no row for second $second"
 done
 grep -q "music" "$WORK/out" || fail "no set-up steps in the report"
+env -u DISPLAY -u WAYLAND_DISPLAY ./tev-bench-chart "$WORK/figures.json" "$WORK/chart.png" \
+    >"$WORK/chart" 2>&1 || fail "no chart: $(cat "$WORK/chart")"
 [[ "$(identify -format '%wx%h' "$WORK/chart.png")" == 1000x500 ]] || fail "chart size"
+# The figures of one mode, with the blocks, are JSON too.
+./tev-bench-chart "$WORK/blocks.json" "$WORK/blocks.png" >"$WORK/chart" 2>&1 ||
+    fail "no chart of one mode: $(cat "$WORK/chart")"
+# A file that is not the figures, or no file, is one line and status 1; a bad
+# command line status 2.
+for bad in "$WORK/out" "$WORK/none.json"; do
+    ./tev-bench-chart "$bad" "$WORK/bad.png" >"$WORK/chart" 2>&1
+    status=$?
+    if [[ $status != 1 || $(wc -l <"$WORK/chart") != 1 ]] ||
+        ! grep -q "^tev-bench-chart: " "$WORK/chart"; then
+        fail "chart of $bad: status $status, $(cat "$WORK/chart")"
+    fi
+    [[ ! -e "$WORK/bad.png" ]] || fail "a chart of $bad"
+done
+./tev-bench-chart "$WORK/figures.json" >/dev/null 2>&1
+[[ $? == 2 ]] || fail "tev-bench-chart with one file name"
 
 ./tev-bench --help | grep -q "usage: tev-bench" || fail "--help"
 for bad in "--size 0x10" "--fps 0" "--from 5 --to 5" "--to 131" "--mode fast" "--json" \

@@ -3,11 +3,8 @@
 # has one video and one audio stream of the span's length, and the flash's
 # first frame comes with the module's section change at 109.5 s. --audio
 # writes the same music as a WAV, sample for sample.
-set -uo pipefail
-BIN_DIR=$(cd "$1" && pwd)
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+TEV_E2E_SERVER=none
+source "$(dirname "$0")/lib.sh" "$@"
 # a - b within tolerance
 near() { awk -v a="$1" -v b="$2" -v tol="$3" 'BEGIN { d = a - b; exit !(d <= tol && -d <= tol) }'; }
 

@@ -2,11 +2,8 @@
 # tev-capture's video and audio options refuse bad arguments with status 2
 # and a message; a missing ffmpeg, an output that cannot be written, an
 # ffmpeg that fails and an interrupt give status 1 and leave no file behind.
-set -uo pipefail
-BIN_DIR=$(cd "$1" && pwd)
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+TEV_E2E_SERVER=none
+source "$(dirname "$0")/lib.sh" "$@"
 cd "$BIN_DIR"
 
 expect_status() {  # STATUS MESSAGE-PATTERN ARGS...
