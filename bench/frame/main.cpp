@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "assets/magnified_draw.h"
 #include "bench_options.h"
+#include "draw/magnified_draw.h"
 #include "file_io.h"
 #include "frame_stats.h"
 #include "platform/data_dir.h"

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "assets/clip_matrix.h"
-#include "assets/gl_stream.h"
 #include "assets/texture.h"
+#include "draw/clip_matrix.h"
+#include "draw/gl_stream.h"
 #include "platform/offscreen_picture.h"
 
 namespace tev {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "assets/magnified_draw.h"
+#include "draw/magnified_draw.h"
 
 namespace tev {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "assets/gl_stream.h"
+#include "draw/gl_stream.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "assets/gl_stream.h"
-#include "assets/magnified_draw.h"
 #include "assets/pack_file.h"
+#include "draw/gl_stream.h"
+#include "draw/magnified_draw.h"
 #include "platform/extension_probe.h"
 #include "proc/exact_math.h"
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "assets/gl_stream.h"
+#include "draw/gl_stream.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"

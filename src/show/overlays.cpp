@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "assets/gl_stream.h"
-#include "assets/magnified_draw.h"
+#include "draw/gl_stream.h"
+#include "draw/magnified_draw.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"

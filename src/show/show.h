@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "assets/gl_stream.h"  // literalGlStream: the built show or the literal GL stream
+#include "draw/gl_stream.h"  // literalGlStream: the built show or the literal GL stream
 #include "show/show_state.h"
 
 namespace tev {

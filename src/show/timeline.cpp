@@ -1,7 +1,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "assets/gl_stream.h"
+#include "draw/gl_stream.h"
 #include "platform/clock.h"
 #include "proc/crt_random.h"
 #include "scenes/lit_scene.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/magnified_draw.h"
+#include "draw/magnified_draw.h"
 #include "scenes/primitives.h"
 #include "show/offline_show.h"
 #include "show/show.h"

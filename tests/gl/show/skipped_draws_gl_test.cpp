@@ -14,7 +14,7 @@
 
 #include "assets/bitmap_font.h"
 #include "assets/embedded_image.h"
-#include "assets/gl_stream.h"
+#include "draw/gl_stream.h"
 #include "embedded.h"
 #include "gl_test.h"
 #include "scenes/primitives.h"

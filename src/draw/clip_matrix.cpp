@@ -1,4 +1,4 @@
-#include "assets/clip_matrix.h"
+#include "draw/clip_matrix.h"
 
 #include <GL/gl.h>
 

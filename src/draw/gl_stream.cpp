@@ -1,4 +1,4 @@
-#include "assets/gl_stream.h"
+#include "draw/gl_stream.h"
 
 namespace tev {
 

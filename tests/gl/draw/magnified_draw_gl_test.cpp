@@ -3,7 +3,7 @@
 // and a brute-force scan of perspective, and the quads as the built show
 // sends them against the literal stream, pixel for pixel.
 
-#include "assets/magnified_draw.h"
+#include "draw/magnified_draw.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -12,7 +12,7 @@
 #include <limits>
 #include <vector>
 
-#include "assets/gl_stream.h"
+#include "draw/gl_stream.h"
 #include "gl_test.h"
 
 namespace tev {

@@ -1,11 +1,11 @@
-#include "assets/magnified_draw.h"
+#include "draw/magnified_draw.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "assets/clip_matrix.h"
-#include "assets/gl_stream.h"
+#include "draw/clip_matrix.h"
+#include "draw/gl_stream.h"
 
 namespace tev {
 
