@@ -7,8 +7,8 @@
 #include <string>
 
 #include "assets/texture.h"
-#include "draw/clip_matrix.h"
 #include "draw/gl_stream.h"
+#include "draw/matrix4.h"
 #include "platform/offscreen_picture.h"
 
 namespace tev {
@@ -96,16 +96,13 @@ namespace {
 // Whether the quad (x0, 0)-(x0 + 16, 16) lies wholly outside one plane of
 // the view volume under `m` (column-major, projection times modelview),
 // with a margin far beyond the rounding of GL's single-precision transform.
-bool glyphOutsideView(const double m[16], double x0) {
+bool glyphOutsideView(const Matrix4& m, double x0) {
     constexpr double kMargin = 1e-3;
     const double xs[4] = {x0, x0 + 16.0, x0 + 16.0, x0};
     const double ys[4] = {0.0, 0.0, 16.0, 16.0};
     double clip[4][4];
-    for (int i = 0; i < 4; ++i) {
-        for (int row = 0; row < 4; ++row) {
-            clip[i][row] = m[row] * xs[i] + m[4 + row] * ys[i] + m[12 + row];
-        }
-    }
+    for (int i = 0; i < 4; ++i)
+        m.transform(xs[i], ys[i], clip[i]);
     for (int axis = 0; axis < 3; ++axis) {
         for (double side : {-1.0, 1.0}) {
             bool outside = true;
@@ -124,15 +121,14 @@ bool glyphOutsideView(const double m[16], double x0) {
 // viewport, one pixel wider each way than its corners' pixel centres need;
 // `yDown` when the clip origin is at the upper left. False when a corner
 // lies at or behind the eye.
-bool windowBox(const double m[16], const double viewport[4], bool yDown, double x0, double y0,
+bool windowBox(const Matrix4& m, const double viewport[4], bool yDown, double x0, double y0,
                double x1, double y1, double box[4]) {
     const double xs[4] = {x0, x1, x1, x0};
     const double ys[4] = {y0, y0, y1, y1};
     double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
     for (int i = 0; i < 4; ++i) {
         double clip[4];
-        for (int row = 0; row < 4; ++row)
-            clip[row] = m[row] * xs[i] + m[4 + row] * ys[i] + m[12 + row];
+        m.transform(xs[i], ys[i], clip);
         if (!(clip[3] > 1e-6)) return false;
         for (int axis = 0; axis < 2; ++axis) {
             const double ndc = (axis == 1 && yDown ? -clip[axis] : clip[axis]) / clip[3];
@@ -163,8 +159,7 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
     // they would. A large glyph is drawn within the scissor box around its
     // ink: outside it, every fragment samples black and adds nothing, and
     // inside it every fragment is made exactly as without the box.
-    double m[16];
-    currentClipMatrix(m);
+    const Matrix4 m = currentClipMatrix();
     GLint viewportInt[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewportInt);
     const double viewport[4] = {double(viewportInt[0]), double(viewportInt[1]),

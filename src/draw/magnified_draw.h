@@ -24,6 +24,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "draw/matrix4.h"
+
 namespace tev {
 
 inline constexpr double kMagnifiedTexelsPerPixel = 0.9;
@@ -52,8 +54,8 @@ class MagnificationBound {
     double quadTexelsPerPixel(const TexturedQuad& quad, int width, int height) const;
 
   private:
-    double mvp_[16];
-    double texture_[16];
+    Matrix4 mvp_;
+    Matrix4 texture_;
     double viewport_[4];
 };
 

@@ -9,6 +9,7 @@
 
 #include "draw/gl_stream.h"
 #include "draw/magnified_draw.h"
+#include "draw/matrix4.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -23,30 +24,11 @@ float clampUnit(float a) {
     return std::clamp(a, 0.0f, 1.0f);
 }
 
-// A column-major 4 x 4 matrix in double precision, to tell ahead of a frame
-// whether a square drawn later in it covers the whole view.
-struct Matrix {
-    double m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
-    Matrix operator*(const Matrix& b) const {
-        Matrix r;
-        for (int col = 0; col < 4; ++col) {
-            for (int row = 0; row < 4; ++row) {
-                double sum = 0;
-                for (int k = 0; k < 4; ++k)
-                    sum += m[k * 4 + row] * b.m[col * 4 + k];
-                r.m[col * 4 + row] = sum;
-            }
-        }
-        return r;
-    }
-};
-
 constexpr double kPi = 3.14159265358979323846;
 
-Matrix perspective(double fovy, double zNear, double zFar) {  // aspect 1, as gluPerspective
+Matrix4 perspective(double fovy, double zNear, double zFar) {  // aspect 1, as gluPerspective
     const double f = 1.0 / std::tan(fovy * kPi / 360.0);
-    Matrix p;
+    Matrix4 p;
     p.m[0] = p.m[5] = f;
     p.m[10] = (zFar + zNear) / (zNear - zFar);
     p.m[11] = -1.0;
@@ -55,18 +37,18 @@ Matrix perspective(double fovy, double zNear, double zFar) {  // aspect 1, as gl
     return p;
 }
 
-Matrix translation(double x, double y, double z) {
-    Matrix t;
+Matrix4 translation(double x, double y, double z) {
+    Matrix4 t;
     t.m[12] = x;
     t.m[13] = y;
     t.m[14] = z;
     return t;
 }
 
-Matrix rotation(double degrees, int axis) {  // about x (0), y (1) or z (2)
+Matrix4 rotation(double degrees, int axis) {  // about x (0), y (1) or z (2)
     const double c = cCos(degrees * kPi / 180.0), s = cSin(degrees * kPi / 180.0);
     const int a = (axis + 1) % 3, b = (axis + 2) % 3;
-    Matrix r;
+    Matrix4 r;
     r.m[a * 4 + a] = c;
     r.m[a * 4 + b] = s;
     r.m[b * 4 + a] = -s;
@@ -77,16 +59,13 @@ Matrix rotation(double degrees, int axis) {  // about x (0), y (1) or z (2)
 // Whether the square of half-size `half` at z = depth, under `mvp`, lies
 // wholly inside the depth range and covers the view [-1, 1]^2 with a margin
 // far beyond the rounding of GL's own single-precision transform.
-bool squareCoversView(const Matrix& mvp, double half, double depth) {
+bool squareCoversView(const Matrix4& mvp, double half, double depth) {
     constexpr double kMargin = 0.01;
     const double corners[4][2] = {{-half, half}, {half, half}, {half, -half}, {-half, -half}};
     double x[4], y[4];
     for (int i = 0; i < 4; ++i) {
         double clip[4];
-        for (int row = 0; row < 4; ++row) {
-            clip[row] = mvp.m[row] * corners[i][0] + mvp.m[4 + row] * corners[i][1] +
-                        mvp.m[8 + row] * depth + mvp.m[12 + row];
-        }
+        mvp.transform(corners[i][0], corners[i][1], depth, clip);
         const double w = clip[3];
         if (!(w > kMargin) || std::fabs(clip[2]) > w * (1.0 - kMargin)) return false;
         x[i] = clip[0] / w;
@@ -138,8 +117,8 @@ bool pictureShowCoversView(float t) {
     // Only the noise veil draws before it, under the veil's projection.
     if (!(t > 100.0f) || pictureShowAlpha(t) < 1.0f) return false;
     if (!pictures[std::clamp(kept.pictureIndex, 0, 15)].opaque()) return false;
-    const Matrix modelview = translation(0, 0, -1.5) * rotation(4.0 * cSin(t), 0) *
-                             rotation(4.0 * cCos(t), 1) * rotation(2.0 * cSin(t), 2);
+    const Matrix4 modelview = translation(0, 0, -1.5) * rotation(4.0 * cSin(t), 0) *
+                              rotation(4.0 * cCos(t), 1) * rotation(2.0 * cSin(t), 2);
     return squareCoversView(perspective(60.0, 1.0, 300.0) * modelview, 1.0, 0.0);
 }
 
