@@ -1,11 +1,11 @@
 #include "scenes/lit_scene.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 
 #include "draw/gl_stream.h"
+#include "draw/projection.h"
 #include "proc/crt_random.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
@@ -47,11 +47,7 @@ float litSceneAlpha(float t) {
 
 void drawLitScene(float x, float y, float z, float now, float start, bool depthReadLater) {
     const float t = now - start;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(90.0, 1.0, 1.0, 1000.0);
     glDisable(GL_FOG);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);

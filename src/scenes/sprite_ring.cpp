@@ -1,10 +1,11 @@
 #include "scenes/sprite_ring.h"
 
-#include <GL/glu.h>
+#include <GL/gl.h>
 
 #include <cmath>
 
 #include "draw/gl_stream.h"
+#include "draw/projection.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 
@@ -19,11 +20,7 @@ int ringSpriteIndex(int sprite) {
 void SpriteRing::draw(float now, float start, GLuint texture) {
     const float p = now - start;
     glClearColor(0.35f, 0.3f, 0.25f, 1.0f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 0.1, 300.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(90.0, 1.0, 0.1, 300.0);
     glTranslatef(0.0f, 0.0f, -8.0f);
     glRotatef(-16.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(6.0f * p, 0.0f, 0.0f, 1.0f);

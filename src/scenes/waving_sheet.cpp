@@ -1,6 +1,6 @@
 #include "scenes/waving_sheet.h"
 
-#include <GL/glu.h>
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +8,7 @@
 #include "assets/pack_file.h"
 #include "draw/gl_stream.h"
 #include "draw/magnified_draw.h"
+#include "draw/projection.h"
 #include "platform/extension_probe.h"
 #include "proc/exact_math.h"
 
@@ -53,11 +54,7 @@ void computeSheetCoords(float T) {
 void WavingSheet::drawSheet(float now, float start) {
     const float T = now - start;
     glClearColor(0.35f, 0.3f, 0.25f, 1.0f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(45.0, 1.0, 1.0, 100.0);
     glTranslatef(0.0f, 0.0f, -3.0f);
     glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
     glDisable(GL_FOG);

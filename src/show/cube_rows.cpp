@@ -2,11 +2,11 @@
 // circle around its place, the whole arrangement tumbling slowly.
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 
 #include "draw/gl_stream.h"
+#include "draw/projection.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -17,11 +17,7 @@ namespace tev {
 void drawCubeRows(float t) {
     const float T = t - 13.5f;
     const float h = T * 0.5f;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(90.0, 1.0, 1.0, 1000.0);
     flatBlendState(GL_ONE);
     if (t < 109.5f) {
         noiseTexture.bind();

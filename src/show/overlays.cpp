@@ -2,7 +2,6 @@
 // the black fade-in and the white flash.
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +9,7 @@
 #include "draw/gl_stream.h"
 #include "draw/magnified_draw.h"
 #include "draw/matrix4.h"
+#include "draw/projection.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -123,11 +123,7 @@ bool pictureShowCoversView(float t) {
 }
 
 void drawNoiseVeil(float t) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 1.0, 1.0, 300.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(60.0, 1.0, 1.0, 300.0);
 
     // Fresh noise every frame: bytes 0..254, rows then columns, both bounds
     // from the height. The draws are made even where there is no buffer to

@@ -3,12 +3,12 @@
 // digits.
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 #include <cstdio>
 
 #include "assets/bitmap_font.h"
+#include "draw/projection.h"
 #include "proc/exact_math.h"
 #include "show/blocks.h"
 
@@ -27,13 +27,7 @@ const float fogColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 }  // namespace
 
 void drawFogText(float t) {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    loadPerspective(90.0, 1.0, 1.0, 100.0, Pushed::Both);
 
     glFogf(GL_FOG_MODE, static_cast<float>(GL_LINEAR));
     glFogf(GL_FOG_DENSITY, 10.0f);  // no effect in linear mode
@@ -69,11 +63,7 @@ void drawFogText(float t) {
 }
 
 void drawCreditLine(float t) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 0.1, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(90.0, 1.0, 0.1, 100.0);
     flatBlendState(GL_ONE);
     for (int k = 0; k < 8; ++k) {
         glPushMatrix();
@@ -101,11 +91,7 @@ float clockReadoutBrightness(float t) {
 }
 
 void drawClockReadout(float t) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(90.0, 1.0, 1.0, 100.0);
     glTranslatef(0.0f, -10.0f, -40.0f);
     flatBlendState(GL_ONE);
     const float b = clockReadoutBrightness(t);

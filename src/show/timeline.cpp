@@ -1,7 +1,7 @@
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include "draw/gl_stream.h"
+#include "draw/projection.h"
 #include "platform/clock.h"
 #include "proc/crt_random.h"
 #include "scenes/lit_scene.h"
@@ -80,11 +80,7 @@ void drawFrame() {
     const bool depthRead = literalGlStream || on[kLitSceneA] || on[kLitSceneB];
     glClear(GL_COLOR_BUFFER_BIT | (depthRead ? GL_DEPTH_BUFFER_BIT : 0));
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(60.0, 1.0, 1.0, 1000.0);
 
     auto run = [&](ShowBlock block, auto draw) {
         if (!on[block]) return;

@@ -4,12 +4,12 @@
 // several are active.
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "assets/bitmap_font.h"
+#include "draw/projection.h"
 #include "show/blocks.h"
 #include "show/frame_timer.h"
 #include "show/show.h"
@@ -56,12 +56,8 @@ void drawWord(const char* word, float x, float y, float z, float letterInterval,
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 0.1, 100.0);  // left in place for later blocks
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    // The projection is left in place for later blocks.
+    loadPerspective(90.0, 1.0, 0.1, 100.0, Pushed::Modelview);
 
     const auto length = static_cast<int32_t>(std::strlen(word));
     letterStep(counter, kept.letterTimer, frameTimer().delta, letterInterval, length);
