@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bench_options.h"
-#include "draw/magnified_draw.h"
+#include "draw/draw_context.h"
 #include "file_io.h"
 #include "frame_stats.h"
 #include "platform/data_dir.h"
@@ -126,7 +126,6 @@ const char* blockName(int block) {
 
 // Draws the next frame in one mode and returns its time in milliseconds.
 double timedFrame(tev::OfflineShow& show, bool literal, bool blocks) {
-    tev::literalGlStream = literal;
     if (blocks) {
         currentBlockTimes = &blockTimes[literal ? 1 : 0];
         currentBlock = -1;
@@ -134,7 +133,7 @@ double timedFrame(tev::OfflineShow& show, bool literal, bool blocks) {
     }
     const auto start = Clock::now();
     blockStart = start;
-    show.drawNextFrame();
+    show.drawNextFrame(literal ? tev::GlStream::Literal : tev::GlStream::Built);
     glFinish();
     const double ms = millisecondsSince(start);
     if (blocks) {
@@ -244,8 +243,7 @@ void playShow(tev::OfflineShow& show, const tev::bench::Options& options, Measur
         const double t = show.nextFrameTime();
         if (t >= options.to - 1e-9) break;
         if (t < options.from - 1e-9) {
-            tev::literalGlStream = !options.built;
-            show.drawNextFrame();
+            show.drawNextFrame(options.built ? tev::GlStream::Built : tev::GlStream::Literal);
             show.present();
             continue;
         }
@@ -273,10 +271,9 @@ void playShow(tev::OfflineShow& show, const tev::bench::Options& options, Measur
     }
     m.runMs = millisecondsSince(runStart);
     tev::setBlockHook(nullptr);
-    tev::literalGlStream = false;
-    m.skipped = tev::skippedGeometryCount();
-    m.linearMinified = tev::linearMinifiedQuadCount();
-    m.scissored = tev::scissoredGlyphCount();
+    m.skipped = show.drawCounts().skippedGeometry;
+    m.linearMinified = show.drawCounts().linearMinifiedQuads;
+    m.scissored = show.drawCounts().scissoredGlyphs;
 }
 
 void printTable(const tev::bench::Options& options, const Measurements& m) {

@@ -7,9 +7,8 @@
 #include <string>
 
 #include "assets/texture.h"
-#include "draw/gl_stream.h"
+#include "draw/draw_context.h"
 #include "draw/matrix4.h"
-#include "platform/offscreen_picture.h"
 
 namespace tev {
 
@@ -59,8 +58,8 @@ int BitmapFont::build(const EmbeddedImage& sheet) {
     return 1;
 }
 
-void BitmapFont::draw(bool centred, int32_t x, int32_t y, const char* text, float xScale,
-                      float yScale, float alpha) const {
+void BitmapFont::draw(DrawContext& context, bool centred, int32_t x, int32_t y, const char* text,
+                      float xScale, float yScale, float alpha) const {
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);
@@ -80,12 +79,12 @@ void BitmapFont::draw(bool centred, int32_t x, int32_t y, const char* text, floa
     if (length > 0) {
         // Additive with the depth test off: at alpha <= 0 no glyph adds
         // anything. The glyphs' moves happen inside the push and pop.
-        if (!sendsGeometry(alpha)) {
+        if (!context.sendsGeometry(alpha)) {
             leaveLastGlyphTexCoord(text, length);
-        } else if (literalGlStream) {
+        } else if (context.literal()) {
             glCallLists(static_cast<GLsizei>(length), GL_UNSIGNED_BYTE, text);
         } else {
-            callVisibleGlyphs(text, length);
+            callVisibleGlyphs(context, text, length);
         }
     }
     glPopMatrix();
@@ -152,7 +151,7 @@ constexpr double kScissoredShare = 0.8;
 
 }  // namespace
 
-void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
+void BitmapFont::callVisibleGlyphs(DrawContext& context, const char* text, size_t length) const {
     // A glyph wholly outside the view, or a blank one, changes no pixel. Its
     // list's only other effect is the move to the next glyph, made here with
     // the very same call, so the glyphs that are drawn land exactly where
@@ -167,7 +166,7 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
     // The scissor box is this text's own: left as it was found, and not
     // used at all when the test is already on.
     const bool mayScissor = glIsEnabled(GL_SCISSOR_TEST) == GL_FALSE;
-    const bool yDown = platform::drawingClipOriginUpperLeft();
+    const bool yDown = context.clipOriginUpperLeft;
     GLint savedBox[4] = {};
     bool scissorUsed = false, scissorOn = false;
 
@@ -190,7 +189,7 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
         if (lastCulled) {
             sendRun(k);
             glTranslatef(advance, 0.0f, 0.0f);
-            noteSkippedGeometry(1);
+            ++context.counts.skippedGeometry;
             runStart = k + 1;
         } else if (mayScissor && windowBox(m, viewport, yDown, x0, 0.0, x0 + 16.0, 16.0, quad) &&
                    windowBox(m, viewport, yDown, x0 + box.x0, box.y0, x0 + box.x1, box.y1, ink)) {
@@ -206,7 +205,7 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
                 if (!scissorOn) glEnable(GL_SCISSOR_TEST);
                 scissorOn = true;
                 callGlyphs(text + k, 1);
-                noteScissoredGlyph();
+                ++context.counts.scissoredGlyphs;
                 runStart = k + 1;
             }
         }

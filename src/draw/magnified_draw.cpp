@@ -4,14 +4,12 @@
 #include <cmath>
 #include <limits>
 
-#include "draw/gl_stream.h"
+#include "draw/draw_context.h"
 #include "draw/matrix4.h"
 
 namespace tev {
 
 namespace {
-
-uint64_t linearMinified = 0;
 
 constexpr double kUnbounded = std::numeric_limits<double>::infinity();
 
@@ -258,8 +256,8 @@ double MagnificationBound::quadTexelsPerPixel(const TexturedQuad& quad, int widt
     return worst;
 }
 
-void sendTexturedQuads(const TexturedQuad* quads, size_t count) {
-    if (literalGlStream || count == 0) {
+void sendTexturedQuads(DrawContext& context, const TexturedQuad* quads, size_t count) {
+    if (context.literal() || count == 0) {
         sendQuads(quads, count);
         return;
     }
@@ -282,14 +280,10 @@ void sendTexturedQuads(const TexturedQuad* quads, size_t count) {
             ++end;
         filter.use(linear);
         sendQuads(quads + start, end - start);
-        if (linear) linearMinified += end - start;
+        if (linear) context.counts.linearMinifiedQuads += end - start;
         start = end;
         linear = next;
     }
-}
-
-uint64_t linearMinifiedQuadCount() {
-    return linearMinified;
 }
 
 }  // namespace tev

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "assets/pack_file.h"
-#include "draw/gl_stream.h"
+#include "draw/draw_context.h"
 #include "draw/magnified_draw.h"
 #include "draw/projection.h"
 #include "platform/extension_probe.h"
@@ -51,7 +51,7 @@ void computeSheetCoords(float T) {
     }
 }
 
-void WavingSheet::drawSheet(float now, float start) {
+void WavingSheet::drawSheet(DrawContext& context, float now, float start) {
     const float T = now - start;
     glClearColor(0.35f, 0.3f, 0.25f, 1.0f);
     loadPerspective(45.0, 1.0, 1.0, 100.0);
@@ -68,7 +68,7 @@ void WavingSheet::drawSheet(float now, float start) {
 
     computeSheetCoords(T);
     glColor4f(1.0f, 1.0f, 1.0f, 0.45f);
-    if (!sendsGeometry(0.45f)) {
+    if (!context.sendsGeometry(0.45f)) {
         const float* last = sheetCoords[6 * 8 + 7];  // point (6, 7) ends the last quad
         glTexCoord2f(last[0], last[1]);
         return;
@@ -86,7 +86,7 @@ void WavingSheet::drawSheet(float now, float start) {
             }
         }
     }
-    sendTexturedQuads(quads, 49);
+    sendTexturedQuads(context, quads, 49);
 }
 
 }  // namespace tev

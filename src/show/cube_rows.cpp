@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "draw/gl_stream.h"
+#include "draw/draw_context.h"
 #include "draw/projection.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
@@ -14,7 +14,7 @@
 
 namespace tev {
 
-void drawCubeRows(float t) {
+void drawCubeRows(DrawContext& context, float t) {
     const float T = t - 13.5f;
     const float h = T * 0.5f;
     loadPerspective(90.0, 1.0, 1.0, 1000.0);
@@ -31,7 +31,7 @@ void drawCubeRows(float t) {
     if (t > 40.0f) glRotatef(static_cast<float>(360.0 * cCos(0.1 * (t - 40.0f))), 0.0f, 0.0f, 1.0f);
 
     // The alphas stay within 0.075..0.325: only a later cover hides them.
-    const bool send = sendsGeometry();
+    const bool send = context.sendsGeometry();
     for (int row = 1; row <= 3; ++row) {
         // p runs -20, -17.875, ..., 18.25: 19 cubes, the test on the sum.
         for (float p = -20.0f; p < 20.0f; p += 2.125f) {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "draw/gl_stream.h"
+#include "draw/draw_context.h"
 #include "draw/magnified_draw.h"
 #include "draw/matrix4.h"
 #include "draw/projection.h"
@@ -97,8 +97,8 @@ bool squareCoversView(const Matrix4& mvp, double half, double depth) {
 // replaces what lies under it: the blend reads the destination for nothing,
 // so the built show sends it unblended and turns blending on again after.
 template <class Send>
-void sendSquare(bool fullyOpaque, Send send) {
-    const bool unblended = fullyOpaque && !literalGlStream;
+void sendSquare(const DrawContext& context, bool fullyOpaque, Send send) {
+    const bool unblended = fullyOpaque && !context.literal();
     if (unblended) glDisable(GL_BLEND);
     send();
     if (unblended) glEnable(GL_BLEND);
@@ -122,7 +122,7 @@ bool pictureShowCoversView(float t) {
     return squareCoversView(perspective(60.0, 1.0, 300.0) * modelview, 1.0, 0.0);
 }
 
-void drawNoiseVeil(float t) {
+void drawNoiseVeil(DrawContext& context, float t) {
     loadPerspective(60.0, 1.0, 1.0, 300.0);
 
     // Fresh noise every frame: bytes 0..254, rows then columns, both bounds
@@ -146,7 +146,7 @@ void drawNoiseVeil(float t) {
     const double wave = t < 20.0f ? 0.25 * cSin(0.75 * t) + 0.35 : 0.125 * cSin(0.75 * t) + 0.25;
     const auto a = static_cast<float>(0.1f * r + wave);
     glColor4f(1.0f, 1.0f, 1.0f, a);
-    if (sendsGeometry(a)) {
+    if (context.sendsGeometry(a)) {
         glBegin(GL_QUADS);
         tiledQuad(4.0f, 4.0f, 1.0f, -1.5f);
         glEnd();
@@ -172,7 +172,7 @@ void pictureStep(int32_t& index, float& timer, double delta) {
     }
 }
 
-void drawPictureShow(float t) {
+void drawPictureShow(DrawContext& context, float t) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -1.5f);
@@ -185,13 +185,13 @@ void drawPictureShow(float t) {
     glBindTexture(GL_TEXTURE_2D, pictures[std::clamp(kept.pictureIndex, 0, 15)].textureName);
     const float a = pictureShowAlpha(t);
     glColor4f(1.0f, 1.0f, 1.0f, a);
-    if (sendsGeometry(a)) {
+    if (context.sendsGeometry(a)) {
         const bool opaque = a >= 1.0f && pictures[std::clamp(kept.pictureIndex, 0, 15)].opaque();
         // Magnified everywhere at most window sizes: then sent with linear
         // minification, which samples it exactly as its mipmaps would.
-        sendSquare(opaque, [] {
+        sendSquare(context, opaque, [&] {
             const TexturedQuad quad = texturedQuadCorners(1.0f, 1.0f, 1.0f, 0.0f);
-            sendTexturedQuads(&quad, 1);
+            sendTexturedQuads(context, &quad, 1);
         });
     } else {
         skipTexturedQuad(1.0f, 1.0f);
@@ -202,21 +202,21 @@ void drawPictureShow(float t) {
         pictureStep(kept.pictureIndex, kept.pictureTimer, frameTimer().delta);
 }
 
-void drawBlackFadeIn(float t) {
+void drawBlackFadeIn(DrawContext& context, float t) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     flatBlendState(GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
     const float a = clampUnit(1.0f - 0.1f * t);
     glColor4f(0.0f, 0.0f, 0.0f, a);
-    if (sendsGeometry(a)) {
+    if (context.sendsGeometry(a)) {
         glBegin(GL_QUADS);
         plainQuad(1.0f, -1.5f);
         glEnd();
     }
 }
 
-void drawWhiteFlash(float t) {
+void drawWhiteFlash(DrawContext& context, float t) {
     kept.pictureIndex = 15;  // the picture the flash reveals
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -224,8 +224,8 @@ void drawWhiteFlash(float t) {
     glDisable(GL_TEXTURE_2D);
     const float a = whiteFlashAlpha(t);
     glColor4f(1.0f, 1.0f, 1.0f, a);
-    if (sendsGeometry(a)) {
-        sendSquare(a >= 1.0f, [] {
+    if (context.sendsGeometry(a)) {
+        sendSquare(context, a >= 1.0f, [] {
             glBegin(GL_QUADS);
             plainQuad(1.0f, -1.5f);
             glEnd();

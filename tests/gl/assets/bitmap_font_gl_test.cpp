@@ -30,6 +30,7 @@ class FontGl : public test::GlTest {
     }
     std::vector<uint8_t> sheetBytes;
     BitmapFont font;
+    DrawContext context;  // the built stream, as the show draws by default
 };
 
 TEST_F(FontGl, BuildMakesTheSheetTextureAndTheLists) {
@@ -40,8 +41,8 @@ TEST_F(FontGl, BuildMakesTheSheetTextureAndTheLists) {
 }
 
 TEST_F(FontGl, LetterAtItsPlaceShowsItsOwnCell) {
-    const auto quad =
-        test::flatten(test::captureFeedback([&] { font.draw(false, 100, 50, "A", 1, 1, 1); }));
+    const auto quad = test::flatten(
+        test::captureFeedback([&] { font.draw(context, false, 100, 50, "A", 1, 1, 1); }));
     ASSERT_EQ(quad.size(), 6u);
     float minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9, sumS = 0, sumT = 0;
     for (const auto& v : quad) {
@@ -65,8 +66,8 @@ TEST_F(FontGl, LetterAtItsPlaceShowsItsOwnCell) {
 }
 
 TEST_F(FontGl, CentredTextStartsHalfItsScaledWidthLeftOfX) {
-    const auto quads =
-        test::flatten(test::captureFeedback([&] { font.draw(true, 0, 0, "0123456789", 2, 1, 1); }));
+    const auto quads = test::flatten(
+        test::captureFeedback([&] { font.draw(context, true, 0, 0, "0123456789", 2, 1, 1); }));
     ASSERT_EQ(quads.size(), 60u);
     float minX = 1e9;
     for (const auto& v : quads)
@@ -80,7 +81,8 @@ TEST_F(FontGl, EmptyTextDrawsNothingButSetsTheState) {
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
-    EXPECT_TRUE(test::captureFeedback([&] { font.draw(true, 5, 5, "", 1, 1, 1); }).empty());
+    EXPECT_TRUE(
+        test::captureFeedback([&] { font.draw(context, true, 5, 5, "", 1, 1, 1); }).empty());
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
@@ -104,7 +106,7 @@ TEST_F(FontGl, DrawingAddsTheGlyphToTheFrame) {
     glLoadIdentity();
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    font.draw(false, 0, 0, "A", 4, 4, 0.5f);  // a 64 x 64 quad of luminance 65
+    font.draw(context, false, 0, 0, "A", 4, 4, 0.5f);  // a 64 x 64 quad of luminance 65
     const auto pixel = pixelAt(32, kHeight - 32);
     EXPECT_NEAR(pixel[0], 65 / 2, 2);
 }
