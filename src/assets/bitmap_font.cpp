@@ -28,7 +28,6 @@ int BitmapFont::build(const EmbeddedImage& sheet) {
         std::memcpy(texture.pixels.get(), sheet.pixels, texture.byteCount());
     }
     fontTexture = texture.upload();
-    findBlankGlyphs(texture);
     findInk(texture);
 
     listBase = glGenLists(256);
@@ -219,29 +218,6 @@ void BitmapFont::callVisibleGlyphs(DrawContext& context, const char* text, size_
     if (lastCulled) leaveLastGlyphTexCoord(text, length);
 }
 
-void BitmapFont::findBlankGlyphs(const Texture& sheet) {
-    blank_.fill(false);
-    const int32_t side = sheet.width;
-    if (!sheet.holds(1) || sheet.channels != 1 || side != sheet.height || side % 16 != 0) return;
-    const int32_t cell = side / 16;
-    // Linear filtering reads half a texel beyond a glyph's quad, a little
-    // more with rounding; two texels of margin, wrapped as GL_REPEAT wraps.
-    constexpr int32_t kMargin = 2;
-    for (GLuint i = 0; i < 256; ++i) {
-        // List i's quad: column i mod 16, rows from (1 - (i / 16) / 16) of t.
-        const int32_t x0 = cell * static_cast<int32_t>(i % 16);
-        const int32_t y0 = side - cell * static_cast<int32_t>(i / 16);
-        bool blank = true;
-        for (int32_t y = y0 - kMargin; blank && y < y0 + cell + kMargin; ++y) {
-            const uint8_t* row = sheet.pixels.get() + static_cast<size_t>((y + side) % side) * side;
-            for (int32_t x = x0 - kMargin; blank && x < x0 + cell + kMargin; ++x) {
-                blank = row[(x + side) % side] == 0;
-            }
-        }
-        blank_[i] = blank;
-    }
-}
-
 void BitmapFont::callGlyphs(const char* glyphs, size_t count) const {
     // Mesa's glCallLists of a single list, made while a texture coordinate
     // set outside glBegin / glEnd is still pending (the built show's left-out
@@ -257,19 +233,22 @@ void BitmapFont::callGlyphs(const char* glyphs, size_t count) const {
 
 void BitmapFont::findInk(const Texture& sheet) {
     ink_.fill(InkBox{});
+    blank_.fill(false);
     const int32_t side = sheet.width;
     if (!sheet.holds(1) || sheet.channels != 1 || side != sheet.height || side % 16 != 0) return;
     const int32_t cell = side / 16;
     const float unitsPerTexel = 16.0f / static_cast<float>(cell);
+    // Linear filtering reads half a texel beyond a glyph's quad, a little
+    // more with rounding; two texels of margin, wrapped as GL_REPEAT wraps.
+    constexpr int32_t kMargin = 2;
     for (GLuint i = 0; i < 256; ++i) {
-        // As in findBlankGlyphs: list i's quad starts at texel (x0, y0) and
-        // may sample two texels beyond its cell, wrapped.
+        // List i's quad: column i mod 16, rows from (1 - (i / 16) / 16) of t.
         const int32_t x0 = cell * static_cast<int32_t>(i % 16);
         const int32_t y0 = side - cell * static_cast<int32_t>(i / 16);
         int32_t xMin = INT32_MAX, xMax = INT32_MIN, yMin = INT32_MAX, yMax = INT32_MIN;
-        for (int32_t y = y0 - 2; y < y0 + cell + 2; ++y) {
+        for (int32_t y = y0 - kMargin; y < y0 + cell + kMargin; ++y) {
             const uint8_t* row = sheet.pixels.get() + static_cast<size_t>((y + side) % side) * side;
-            for (int32_t x = x0 - 2; x < x0 + cell + 2; ++x) {
+            for (int32_t x = x0 - kMargin; x < x0 + cell + kMargin; ++x) {
                 if (row[(x + side) % side] == 0) continue;
                 xMin = std::min(xMin, x);
                 xMax = std::max(xMax, x);
@@ -278,8 +257,9 @@ void BitmapFont::findInk(const Texture& sheet) {
             }
         }
         InkBox& box = ink_[i];
-        if (xMin > xMax) {
+        if (xMin > xMax) {  // no ink where the quad can sample: a blank glyph
             box = InkBox{0.0f, 0.0f, 0.0f, 0.0f};
+            blank_[i] = true;
             continue;
         }
         // Linear filtering weighs texel k (its centre at k + 1/2) into

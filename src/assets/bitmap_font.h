@@ -54,9 +54,8 @@ class BitmapFont {
     void callVisibleGlyphs(DrawContext& context, const char* text, size_t length) const;
     // The glyphs' lists, as glCallLists over them with the list base set.
     void callGlyphs(const char* glyphs, size_t count) const;
-    // Which lists' quads sample only black texels of the sheet, and where
-    // the others can sample ink.
-    void findBlankGlyphs(const Texture& sheet);
+    // Where each list's quad can sample ink (a texel that is not black) of
+    // the sheet; the lists that can sample none are blank.
     void findInk(const Texture& sheet);
     std::array<bool, 256> blank_{};
     std::array<InkBox, 256> ink_{};

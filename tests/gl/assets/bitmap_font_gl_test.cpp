@@ -111,5 +111,42 @@ TEST_F(FontGl, DrawingAddsTheGlyphToTheFrame) {
     EXPECT_NEAR(pixel[0], 65 / 2, 2);
 }
 
+using FontInk = test::GlTest;
+
+TEST_F(FontInk, ABlankGlyphIsOneWhoseQuadCanSampleNoInk) {
+    // Black but for three texels, in the band of lists 32 to 47 (texel rows
+    // 448 to 479 of the bottom-up sheet; list i's cell starts at column
+    // 32 * (i mod 16)). Linear filtering reaches two texels beyond a cell.
+    std::vector<uint8_t> pixels(512 * 512, 0);
+    auto ink = [&](int x, int y) { pixels[y * 512 + x] = 200; };
+    ink(254, 460);  // in list 39's cell, two texels left of list 40's
+    ink(317, 460);  // in list 41's cell, three texels left of list 42's
+    ink(360, 450);  // inside list 43's cell
+    const auto bytes = encodeEmbeddedImage(512, 512, 1, pixels.data());
+    BitmapFont font;
+    font.build(*EmbeddedImage::parse(bytes.data(), bytes.size()));
+
+    EXPECT_FALSE(font.blankGlyph(39));
+    // Its quad can sample the texel beside it, so it is not blank, though
+    // no part of the quad itself lies over ink.
+    EXPECT_FALSE(font.blankGlyph(40));
+    EXPECT_TRUE(font.blankGlyph(42));  // three texels is out of reach
+    EXPECT_FALSE(font.blankGlyph(43));
+    EXPECT_TRUE(font.blankGlyph(44));
+    EXPECT_EQ(font.inkBox(44).x1, 0.0f);
+    EXPECT_EQ(font.inkBox(44).y1, 0.0f);
+    // The box around list 43's ink (texel centre 8.5 and 2.5 texels into its
+    // cell: 4.25 and 1.25 quad units) is a little over a texel each way.
+    const BitmapFont::InkBox& box = font.inkBox(43);
+    EXPECT_LT(box.x0, 4.25f);
+    EXPECT_GT(box.x1, 4.25f);
+    EXPECT_LT(box.y0, 1.25f);
+    EXPECT_GT(box.y1, 1.25f);
+    EXPECT_LT(box.x1 - box.x0, 2.0f);
+    EXPECT_LT(box.y1 - box.y0, 2.0f);
+    for (GLuint list : {0u, 16u, 100u, 255u})
+        EXPECT_TRUE(font.blankGlyph(list)) << list;
+}
+
 }  // namespace
 }  // namespace tev
