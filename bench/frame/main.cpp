@@ -21,6 +21,7 @@
 #include "platform/gl_proc.h"
 #include "platform/standard_output.h"
 #include "plot.h"
+#include "show/blocks.h"
 #include "show/offline_show.h"
 #include "show/show.h"
 #include "tev_version.h"
@@ -115,13 +116,11 @@ void closeBlock(int next) {
     blockStart = Clock::now();
 }
 
+// The show's blocks by their names; before the first, the prologue, and
+// after the last (the hook's 0), the frame's flush.
 const char* blockName(int block) {
-    static const char* const names[] = {
-        "flush",       "noise veil", "picture show",  "logo wave",     "texture layers",
-        "cube rows",   "sheet",      "fog text",      "credit line",   "lit scene A",
-        "lit scene B", "words",      "clock readout", "black fade-in", "ring",
-        "white flash", "end"};
-    return block < 0 ? "prologue" : names[block];
+    if (block < 0) return "prologue";
+    return block == 0 ? "flush" : tev::blockName(block);
 }
 
 // Draws the next frame in one mode and returns its time in milliseconds.

@@ -35,6 +35,10 @@ enum ShowBlock : int {
     kBlockCount = kShowEnd,
 };
 
+// A block's name as a reader knows it ("noise veil"); "" for a number that
+// names no block.
+const char* blockName(int block);
+
 // Which blocks run at show time t (bit n for block n).
 std::bitset<kBlockCount + 1> scheduledBlocks(float t);
 

@@ -45,6 +45,44 @@ void flatBlendState(GLenum destinationFactor) {
     glBlendFunc(GL_SRC_ALPHA, destinationFactor);
 }
 
+const char* blockName(int block) {
+    switch (static_cast<ShowBlock>(block)) {
+        case kNoiseVeil:
+            return "noise veil";
+        case kPictureShow:
+            return "picture show";
+        case kLogoWave:
+            return "logo wave";
+        case kTextureLayers:
+            return "texture layers";
+        case kCubeRows:
+            return "cube rows";
+        case kSheet:
+            return "sheet";
+        case kFogText:
+            return "fog text";
+        case kCreditLine:
+            return "credit line";
+        case kLitSceneA:
+            return "lit scene A";
+        case kLitSceneB:
+            return "lit scene B";
+        case kWords:
+            return "words";
+        case kClockReadout:
+            return "clock readout";
+        case kBlackFadeIn:
+            return "black fade-in";
+        case kRing:
+            return "ring";
+        case kWhiteFlash:
+            return "white flash";
+        case kShowEnd:
+            return "end";
+    }
+    return "";
+}
+
 std::bitset<kBlockCount + 1> scheduledBlocks(float t) {
     std::bitset<kBlockCount + 1> on;
     on[kNoiseVeil] = t > 0.0f;
