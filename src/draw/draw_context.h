@@ -26,9 +26,10 @@
 // same state, and `tev-bench --compare` counts the pixels that differ.
 //
 // A DrawContext carries what the draws of a frame decide by, and counts
-// what the built stream left out. The show owns the one it draws with and
-// hands it to every block; the scenes, the font and the pieces in draw/
-// read it from their argument. Nothing holds any of it at file scope.
+// what the built stream left out. The show owns the one it draws with
+// (show/show_state.h) and hands it to every block; below the show, the
+// scenes, the font and the pieces in draw/ take it as an argument and keep
+// none of it.
 
 #include <cstdint>
 
