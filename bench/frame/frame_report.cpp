@@ -4,19 +4,19 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "show/blocks.h"
+
 namespace tev::bench {
 
 namespace {
 
 using Json = nlohmann::ordered_json;  // members in the order written
 
+// The show's blocks by their names; before the first, the prologue, and
+// after the last (the hook's 0), the frame's flush.
 const char* blockName(int block) {
-    static const char* const names[] = {
-        "flush",       "noise veil", "picture show",  "logo wave",     "texture layers",
-        "cube rows",   "sheet",      "fog text",      "credit line",   "lit scene A",
-        "lit scene B", "words",      "clock readout", "black fade-in", "ring",
-        "white flash", "end"};
-    return block < 0 ? "prologue" : names[block];
+    if (block < 0) return "prologue";
+    return block == 0 ? "flush" : tev::blockName(block);
 }
 
 // A figure to the decimals it is reported with: timer noise is no figure.

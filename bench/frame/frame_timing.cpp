@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "assets/magnified_draw.h"
+#include "draw/draw_context.h"
 #include "platform/gl_proc.h"
 #include "show/show.h"
 
@@ -106,7 +106,6 @@ void closeBlock(int next) {
 
 // Draws the next frame in one mode and returns its time in milliseconds.
 double timedFrame(tev::OfflineShow& show, bool literal, bool blocks) {
-    tev::literalGlStream = literal;
     if (blocks) {
         currentBlockTimes = &blockTimes[literal ? 1 : 0];
         currentBlock = -1;
@@ -114,7 +113,7 @@ double timedFrame(tev::OfflineShow& show, bool literal, bool blocks) {
     }
     const auto start = Clock::now();
     blockStart = start;
-    show.drawNextFrame();
+    show.drawNextFrame(literal ? tev::GlStream::Literal : tev::GlStream::Built);
     glFinish();
     const double ms = millisecondsSince(start);
     if (blocks) {
@@ -208,8 +207,7 @@ void playShow(OfflineShow& show, const Options& options, Measurements& m) {
         const double t = show.nextFrameTime();
         if (t >= options.to - 1e-9) break;
         if (t < options.from - 1e-9) {
-            tev::literalGlStream = !options.built;
-            show.drawNextFrame();
+            show.drawNextFrame(options.built ? tev::GlStream::Built : tev::GlStream::Literal);
             show.present();
             continue;
         }
@@ -237,10 +235,9 @@ void playShow(OfflineShow& show, const Options& options, Measurements& m) {
     }
     m.runMs = millisecondsSince(runStart);
     tev::setBlockHook(nullptr);
-    tev::literalGlStream = false;
-    m.skipped = tev::skippedGeometryCount();
-    m.linearMinified = tev::linearMinifiedQuadCount();
-    m.scissored = tev::scissoredGlyphCount();
+    m.skipped = show.drawCounts().skippedGeometry;
+    m.linearMinified = show.drawCounts().linearMinifiedQuads;
+    m.scissored = show.drawCounts().scissoredGlyphs;
     m.blocks = blockRows();
     m.fragmentsCounted = fragmentCounter.enabled();
 }

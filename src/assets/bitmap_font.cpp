@@ -6,10 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "assets/clip_matrix.h"
-#include "assets/gl_stream.h"
 #include "assets/texture.h"
-#include "platform/offscreen_picture.h"
+#include "draw/draw_context.h"
+#include "draw/matrix4.h"
 
 namespace tev {
 
@@ -29,7 +28,6 @@ int BitmapFont::build(const EmbeddedImage& sheet) {
         std::memcpy(texture.pixels.get(), sheet.pixels, texture.byteCount());
     }
     fontTexture = texture.upload();
-    findBlankGlyphs(texture);
     findInk(texture);
 
     listBase = glGenLists(256);
@@ -59,8 +57,8 @@ int BitmapFont::build(const EmbeddedImage& sheet) {
     return 1;
 }
 
-void BitmapFont::draw(bool centred, int32_t x, int32_t y, const char* text, float xScale,
-                      float yScale, float alpha) const {
+void BitmapFont::draw(DrawContext& context, bool centred, int32_t x, int32_t y, const char* text,
+                      float xScale, float yScale, float alpha) const {
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);
@@ -80,12 +78,12 @@ void BitmapFont::draw(bool centred, int32_t x, int32_t y, const char* text, floa
     if (length > 0) {
         // Additive with the depth test off: at alpha <= 0 no glyph adds
         // anything. The glyphs' moves happen inside the push and pop.
-        if (!sendsGeometry(alpha)) {
+        if (!context.sendsGeometry(alpha)) {
             leaveLastGlyphTexCoord(text, length);
-        } else if (literalGlStream) {
+        } else if (context.literal()) {
             glCallLists(static_cast<GLsizei>(length), GL_UNSIGNED_BYTE, text);
         } else {
-            callVisibleGlyphs(text, length);
+            callVisibleGlyphs(context, text, length);
         }
     }
     glPopMatrix();
@@ -96,16 +94,13 @@ namespace {
 // Whether the quad (x0, 0)-(x0 + 16, 16) lies wholly outside one plane of
 // the view volume under `m` (column-major, projection times modelview),
 // with a margin far beyond the rounding of GL's single-precision transform.
-bool glyphOutsideView(const double m[16], double x0) {
+bool glyphOutsideView(const Matrix4& m, double x0) {
     constexpr double kMargin = 1e-3;
     const double xs[4] = {x0, x0 + 16.0, x0 + 16.0, x0};
     const double ys[4] = {0.0, 0.0, 16.0, 16.0};
     double clip[4][4];
-    for (int i = 0; i < 4; ++i) {
-        for (int row = 0; row < 4; ++row) {
-            clip[i][row] = m[row] * xs[i] + m[4 + row] * ys[i] + m[12 + row];
-        }
-    }
+    for (int i = 0; i < 4; ++i)
+        m.transform(xs[i], ys[i], clip[i]);
     for (int axis = 0; axis < 3; ++axis) {
         for (double side : {-1.0, 1.0}) {
             bool outside = true;
@@ -124,15 +119,14 @@ bool glyphOutsideView(const double m[16], double x0) {
 // viewport, one pixel wider each way than its corners' pixel centres need;
 // `yDown` when the clip origin is at the upper left. False when a corner
 // lies at or behind the eye.
-bool windowBox(const double m[16], const double viewport[4], bool yDown, double x0, double y0,
+bool windowBox(const Matrix4& m, const double viewport[4], bool yDown, double x0, double y0,
                double x1, double y1, double box[4]) {
     const double xs[4] = {x0, x1, x1, x0};
     const double ys[4] = {y0, y0, y1, y1};
     double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
     for (int i = 0; i < 4; ++i) {
         double clip[4];
-        for (int row = 0; row < 4; ++row)
-            clip[row] = m[row] * xs[i] + m[4 + row] * ys[i] + m[12 + row];
+        m.transform(xs[i], ys[i], clip);
         if (!(clip[3] > 1e-6)) return false;
         for (int axis = 0; axis < 2; ++axis) {
             const double ndc = (axis == 1 && yDown ? -clip[axis] : clip[axis]) / clip[3];
@@ -156,15 +150,14 @@ constexpr double kScissoredShare = 0.8;
 
 }  // namespace
 
-void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
+void BitmapFont::callVisibleGlyphs(DrawContext& context, const char* text, size_t length) const {
     // A glyph wholly outside the view, or a blank one, changes no pixel. Its
     // list's only other effect is the move to the next glyph, made here with
     // the very same call, so the glyphs that are drawn land exactly where
     // they would. A large glyph is drawn within the scissor box around its
     // ink: outside it, every fragment samples black and adds nothing, and
     // inside it every fragment is made exactly as without the box.
-    double m[16];
-    currentClipMatrix(m);
+    const Matrix4 m = currentClipMatrix();
     GLint viewportInt[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewportInt);
     const double viewport[4] = {double(viewportInt[0]), double(viewportInt[1]),
@@ -172,7 +165,7 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
     // The scissor box is this text's own: left as it was found, and not
     // used at all when the test is already on.
     const bool mayScissor = glIsEnabled(GL_SCISSOR_TEST) == GL_FALSE;
-    const bool yDown = platform::drawingClipOriginUpperLeft();
+    const bool yDown = context.clipOriginUpperLeft;
     GLint savedBox[4] = {};
     bool scissorUsed = false, scissorOn = false;
 
@@ -195,7 +188,7 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
         if (lastCulled) {
             sendRun(k);
             glTranslatef(advance, 0.0f, 0.0f);
-            noteSkippedGeometry(1);
+            ++context.counts.skippedGeometry;
             runStart = k + 1;
         } else if (mayScissor && windowBox(m, viewport, yDown, x0, 0.0, x0 + 16.0, 16.0, quad) &&
                    windowBox(m, viewport, yDown, x0 + box.x0, box.y0, x0 + box.x1, box.y1, ink)) {
@@ -211,7 +204,7 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
                 if (!scissorOn) glEnable(GL_SCISSOR_TEST);
                 scissorOn = true;
                 callGlyphs(text + k, 1);
-                noteScissoredGlyph();
+                ++context.counts.scissoredGlyphs;
                 runStart = k + 1;
             }
         }
@@ -223,29 +216,6 @@ void BitmapFont::callVisibleGlyphs(const char* text, size_t length) const {
         glScissor(savedBox[0], savedBox[1], savedBox[2], savedBox[3]);
     }
     if (lastCulled) leaveLastGlyphTexCoord(text, length);
-}
-
-void BitmapFont::findBlankGlyphs(const Texture& sheet) {
-    blank_.fill(false);
-    const int32_t side = sheet.width;
-    if (!sheet.holds(1) || sheet.channels != 1 || side != sheet.height || side % 16 != 0) return;
-    const int32_t cell = side / 16;
-    // Linear filtering reads half a texel beyond a glyph's quad, a little
-    // more with rounding; two texels of margin, wrapped as GL_REPEAT wraps.
-    constexpr int32_t kMargin = 2;
-    for (GLuint i = 0; i < 256; ++i) {
-        // List i's quad: column i mod 16, rows from (1 - (i / 16) / 16) of t.
-        const int32_t x0 = cell * static_cast<int32_t>(i % 16);
-        const int32_t y0 = side - cell * static_cast<int32_t>(i / 16);
-        bool blank = true;
-        for (int32_t y = y0 - kMargin; blank && y < y0 + cell + kMargin; ++y) {
-            const uint8_t* row = sheet.pixels.get() + static_cast<size_t>((y + side) % side) * side;
-            for (int32_t x = x0 - kMargin; blank && x < x0 + cell + kMargin; ++x) {
-                blank = row[(x + side) % side] == 0;
-            }
-        }
-        blank_[i] = blank;
-    }
 }
 
 void BitmapFont::callGlyphs(const char* glyphs, size_t count) const {
@@ -263,19 +233,22 @@ void BitmapFont::callGlyphs(const char* glyphs, size_t count) const {
 
 void BitmapFont::findInk(const Texture& sheet) {
     ink_.fill(InkBox{});
+    blank_.fill(false);
     const int32_t side = sheet.width;
     if (!sheet.holds(1) || sheet.channels != 1 || side != sheet.height || side % 16 != 0) return;
     const int32_t cell = side / 16;
     const float unitsPerTexel = 16.0f / static_cast<float>(cell);
+    // Linear filtering reads half a texel beyond a glyph's quad, a little
+    // more with rounding; two texels of margin, wrapped as GL_REPEAT wraps.
+    constexpr int32_t kMargin = 2;
     for (GLuint i = 0; i < 256; ++i) {
-        // As in findBlankGlyphs: list i's quad starts at texel (x0, y0) and
-        // may sample two texels beyond its cell, wrapped.
+        // List i's quad: column i mod 16, rows from (1 - (i / 16) / 16) of t.
         const int32_t x0 = cell * static_cast<int32_t>(i % 16);
         const int32_t y0 = side - cell * static_cast<int32_t>(i / 16);
         int32_t xMin = INT32_MAX, xMax = INT32_MIN, yMin = INT32_MAX, yMax = INT32_MIN;
-        for (int32_t y = y0 - 2; y < y0 + cell + 2; ++y) {
+        for (int32_t y = y0 - kMargin; y < y0 + cell + kMargin; ++y) {
             const uint8_t* row = sheet.pixels.get() + static_cast<size_t>((y + side) % side) * side;
-            for (int32_t x = x0 - 2; x < x0 + cell + 2; ++x) {
+            for (int32_t x = x0 - kMargin; x < x0 + cell + kMargin; ++x) {
                 if (row[(x + side) % side] == 0) continue;
                 xMin = std::min(xMin, x);
                 xMax = std::max(xMax, x);
@@ -284,8 +257,9 @@ void BitmapFont::findInk(const Texture& sheet) {
             }
         }
         InkBox& box = ink_[i];
-        if (xMin > xMax) {
+        if (xMin > xMax) {  // no ink where the quad can sample: a blank glyph
             box = InkBox{0.0f, 0.0f, 0.0f, 0.0f};
+            blank_[i] = true;
             continue;
         }
         // Linear filtering weighs texel k (its centre at k + 1/2) into

@@ -12,6 +12,7 @@
 
 #include "assets/embedded_image.h"
 #include "assets/texture.h"
+#include "draw/draw_context.h"
 
 namespace tev {
 
@@ -30,12 +31,12 @@ class BitmapFont {
     // (x, y), or centred on x, each glyph scaled by (xScale, yScale), with
     // opacity `alpha`. Leaves lighting, culling and depth test off, blending
     // on and additive, texturing on with the font's texture. In the built
-    // show, text with alpha <= 0 sets all that but sends no glyph, and only
+    // stream, text with alpha <= 0 sets all that but sends no glyph, and only
     // glyphs that reach into the view and are not blank (a space) are sent;
     // a glyph that covers many pixels is drawn with the scissor box around
     // its ink, as the rest of its quad adds black.
-    void draw(bool centred, int32_t x, int32_t y, const char* text, float xScale, float yScale,
-              float alpha) const;
+    void draw(DrawContext& context, bool centred, int32_t x, int32_t y, const char* text,
+              float xScale, float yScale, float alpha) const;
 
     GLuint listBase = 0;
     float advance = 8.0f;
@@ -50,12 +51,11 @@ class BitmapFont {
     bool blankGlyph(GLuint list) const { return blank_[list]; }
 
   private:
-    void callVisibleGlyphs(const char* text, size_t length) const;
+    void callVisibleGlyphs(DrawContext& context, const char* text, size_t length) const;
     // The glyphs' lists, as glCallLists over them with the list base set.
     void callGlyphs(const char* glyphs, size_t count) const;
-    // Which lists' quads sample only black texels of the sheet, and where
-    // the others can sample ink.
-    void findBlankGlyphs(const Texture& sheet);
+    // Where each list's quad can sample ink (a texel that is not black) of
+    // the sheet; the lists that can sample none are blank.
     void findInk(const Texture& sheet);
     std::array<bool, 256> blank_{};
     std::array<InkBox, 256> ink_{};

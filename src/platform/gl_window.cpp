@@ -356,6 +356,10 @@ void drawableSize(NativeWindow* window, int* width, int* height) {
     SDL_GL_GetDrawableSize(window->sdl, width, height);
 }
 
+bool drawsClipOriginUpperLeft(NativeWindow* window) {
+    return window->picture && window->picture->clipOriginUpperLeft();
+}
+
 bool isFullscreen(NativeWindow* window) {
     return window->fullscreen;
 }

@@ -66,6 +66,9 @@ void swapBuffers(NativeWindow* window);
 // The size the show draws at: the offscreen picture's, or the window's
 // drawable size.
 void drawableSize(NativeWindow* window, int* width, int* height);
+// Whether the show draws with the clip origin at the upper left: into an
+// offscreen picture that needs it (offscreen_picture.h).
+bool drawsClipOriginUpperLeft(NativeWindow* window);
 bool isFullscreen(NativeWindow* window);
 
 // Makes the window system's events for this window flow into `queue`; a

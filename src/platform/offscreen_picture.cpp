@@ -46,8 +46,6 @@ bool contextHasFramebuffers() {
     return extensions != nullptr && std::strstr(extensions, "GL_ARB_framebuffer_object") != nullptr;
 }
 
-bool clipOriginUpperLeft = false;
-
 bool contextHasClipControl() {
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     int major = 0, minor = 0;
@@ -137,7 +135,6 @@ std::unique_ptr<OffscreenPicture> OffscreenPicture::create(int width, int height
     if (contextHasClipControl() && load(gl.clipControl, "glClipControl")) {
         gl.clipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
         picture->topRowFirst_ = true;
-        clipOriginUpperLeft = true;
     }
     return picture;
 }
@@ -146,16 +143,11 @@ OffscreenPicture::~OffscreenPicture() {
     if (gl.bindFramebuffer == nullptr) return;
     if (topRowFirst_) {
         gl.clipControl(GL_LOWER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
-        clipOriginUpperLeft = false;
     }
     gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
     gl.deleteFramebuffers(1, &framebuffer_);
     gl.deleteRenderbuffers(1, &colour_);
     gl.deleteRenderbuffers(1, &depth_);
-}
-
-bool drawingClipOriginUpperLeft() {
-    return clipOriginUpperLeft;
 }
 
 void OffscreenPicture::bind() const {

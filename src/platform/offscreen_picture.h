@@ -48,6 +48,10 @@ class OffscreenPicture {
     int height() const { return height_; }
     // The colour bits a channel the framebuffer really has (red, green, blue).
     void colourBits(int bits[3]) const;
+    // Whether the show draws into it with the clip origin at the upper left:
+    // window y then counts down from the top, which matters to whoever turns
+    // a draw's corners into a scissor box.
+    bool clipOriginUpperLeft() const { return topRowFirst_; }
 
     // Scales the picture onto the drawable (its own framebuffer, of this
     // size) between black bars, then binds the picture again. The caller
@@ -72,11 +76,6 @@ class OffscreenPicture {
     int height_ = 0;
     mutable std::vector<uint8_t> rows_;
 };
-
-// Whether the show draws with the clip origin at the upper left now, as it
-// does into a picture that needs it: window y then counts down from the
-// top, which matters to whoever turns a draw's corners into a scissor box.
-bool drawingClipOriginUpperLeft();
 
 // Reads WIDTH x HEIGHT pixels from the origin of the framebuffer bound for
 // reading as RGB bytes into `rgb`; top row first unless told otherwise

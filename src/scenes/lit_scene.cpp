@@ -1,11 +1,11 @@
 #include "scenes/lit_scene.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 
-#include "assets/gl_stream.h"
+#include "draw/draw_context.h"
+#include "draw/projection.h"
 #include "proc/crt_random.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
@@ -45,13 +45,10 @@ float litSceneAlpha(float t) {
     return 0.75f - (fraction * 0.1f + (t - 14.0f) * 0.125f);
 }
 
-void drawLitScene(float x, float y, float z, float now, float start, bool depthReadLater) {
+void drawLitScene(DrawContext& context, float x, float y, float z, float now, float start,
+                  bool depthReadLater) {
     const float t = now - start;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(90.0, 1.0, 1.0, 1000.0);
     glDisable(GL_FOG);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
@@ -89,7 +86,7 @@ void drawLitScene(float x, float y, float z, float now, float start, bool depthR
     glColor4f(1.0f, 1.0f, 1.0f, alpha);
     // At alpha <= 0 the cubes add no colour under either blend the timeline
     // sets; what they leave is depth, which only matters to a later reader.
-    const bool send = depthReadLater || sendsGeometry(alpha);
+    const bool send = depthReadLater || context.sendsGeometry(alpha);
     if (send) {
         drawCube(0.9f);
     } else {

@@ -4,6 +4,7 @@
 // circling directional light. The caller binds the texture and sets the
 // blending; the scene sets projection, fog, depth, culling and lighting.
 
+#include "draw/draw_context.h"
 #include "scenes/vector3.h"
 
 namespace tev {
@@ -22,8 +23,9 @@ void drawCubeChain(Vector3 translate, Vector3 scale, Vector3 rotation, float dep
 
 // The whole cluster at (x, y, z) for time now - start of its slot. When
 // nothing later reads the depth it writes (`depthReadLater` false), the
-// built show skips its cubes while its alpha is <= 0.
-void drawLitScene(float x, float y, float z, float now, float start, bool depthReadLater = true);
+// built stream skips its cubes while its alpha is <= 0.
+void drawLitScene(DrawContext& context, float x, float y, float z, float now, float start,
+                  bool depthReadLater = true);
 
 // The cluster's alpha at time t of its slot: a flickering fade-in before 6 s
 // and fade-out from 14 s, each drawing one random fraction; 0.75 between,

@@ -81,10 +81,10 @@ std::vector<TexturedQuad> gridQuads(const float* coords, int32_t columns, int32_
     return quads;
 }
 
-void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0, float x1,
-                  float y1, float depth) {
+void texturedGrid(DrawContext& context, const float* coords, int32_t columns, int32_t rows,
+                  float x0, float y0, float x1, float y1, float depth) {
     const std::vector<TexturedQuad> quads = gridQuads(coords, columns, rows, x0, y0, x1, y1, depth);
-    sendTexturedQuads(quads.data(), quads.size());
+    sendTexturedQuads(context, quads.data(), quads.size());
 }
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "assets/magnified_draw.h"
+#include "draw/magnified_draw.h"
 
 namespace tev {
 
@@ -26,10 +26,10 @@ void plainQuad(float scale, float depth);
 
 // A columns x rows grid of points from (x0, y0) to (x1, y1) at `depth`,
 // drawn as quads; `coords` holds one (s, t) pair per point, row-major. Sent
-// through sendTexturedQuads: in the built show, runs of quads that magnify
-// a mipmapped texture everywhere go with linear minification.
-void texturedGrid(const float* coords, int32_t columns, int32_t rows, float x0, float y0, float x1,
-                  float y1, float depth);
+// through sendTexturedQuads: in the built stream, runs of quads that
+// magnify a mipmapped texture everywhere go with linear minification.
+void texturedGrid(DrawContext& context, const float* coords, int32_t columns, int32_t rows,
+                  float x0, float y0, float x1, float y1, float depth);
 // The grid's quads, row by row, each with the corners of points (i, j),
 // (i + 1, j), (i + 1, j + 1), (i, j + 1); none for fewer than two rows or
 // columns.
@@ -41,7 +41,7 @@ std::vector<TexturedQuad> gridQuads(const float* coords, int32_t columns, int32_
 // list and ignore their own half-size.
 void drawCube(float half);
 
-// What a left-out draw of each primitive still does (the built show, for
+// What a left-out draw of each primitive still does (the built stream, for
 // draws that change no pixel): no vertices, but the current normal and
 // texture coordinate are left as the draw would leave them, and the cube's
 // list is compiled (without drawing) when this is the first cube, so that

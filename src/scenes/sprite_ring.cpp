@@ -1,10 +1,11 @@
 #include "scenes/sprite_ring.h"
 
-#include <GL/glu.h>
+#include <GL/gl.h>
 
 #include <cmath>
 
-#include "assets/gl_stream.h"
+#include "draw/draw_context.h"
+#include "draw/projection.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 
@@ -16,21 +17,17 @@ int ringSpriteIndex(int sprite) {
     return 40 * (sprite / 10) + 2 * (sprite % 10);
 }
 
-void SpriteRing::draw(float now, float start, GLuint texture) {
+void SpriteRing::draw(DrawContext& context, float now, float start, GLuint texture) {
     const float p = now - start;
     glClearColor(0.35f, 0.3f, 0.25f, 1.0f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 0.1, 300.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(90.0, 1.0, 0.1, 300.0);
     glTranslatef(0.0f, 0.0f, -8.0f);
     glRotatef(-16.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(6.0f * p, 0.0f, 0.0f, 1.0f);
-    drawSprites(texture, p);
+    drawSprites(context, texture, p);
 }
 
-void SpriteRing::drawSprites(GLuint texture, float phase) {
+void SpriteRing::drawSprites(DrawContext& context, GLuint texture, float phase) {
     // 6 radians is not a rational part of a turn, so the points scatter
     // around the circle instead of repeating. Every angle is a whole number.
     float a = 0.0f;
@@ -52,7 +49,7 @@ void SpriteRing::drawSprites(GLuint texture, float phase) {
     glEnable(GL_COLOR_MATERIAL);
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
 
-    const bool send = sendsGeometry(0.5f);
+    const bool send = context.sendsGeometry(0.5f);
     for (int sprite = 0; sprite < 100; ++sprite) {
         const float* point = ringPoints[ringSpriteIndex(sprite)];
         glPushMatrix();

@@ -5,6 +5,8 @@
 
 #include <GL/gl.h>
 
+#include "draw/draw_context.h"
+
 namespace tev {
 
 class SpriteRing {
@@ -13,11 +15,11 @@ class SpriteRing {
 
     // Sets its own projection and modelview and leaves them for the blocks
     // drawn after it; also sets the next frame's clear colour.
-    void draw(float now, float start, GLuint texture);
+    void draw(DrawContext& context, float now, float start, GLuint texture);
 
     // Recomputes the points for `phase` and draws every second point of each
     // group of 20 under the current matrices.
-    void drawSprites(GLuint texture, float phase);
+    void drawSprites(DrawContext& context, GLuint texture, float phase);
 };
 
 // The ring's 400 points, recomputed completely on every draw.

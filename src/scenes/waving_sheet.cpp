@@ -1,13 +1,14 @@
 #include "scenes/waving_sheet.h"
 
-#include <GL/glu.h>
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "assets/gl_stream.h"
-#include "assets/magnified_draw.h"
 #include "assets/pack_file.h"
+#include "draw/draw_context.h"
+#include "draw/magnified_draw.h"
+#include "draw/projection.h"
 #include "platform/extension_probe.h"
 #include "proc/exact_math.h"
 
@@ -50,14 +51,10 @@ void computeSheetCoords(float T) {
     }
 }
 
-void WavingSheet::drawSheet(float now, float start) {
+void WavingSheet::drawSheet(DrawContext& context, float now, float start) {
     const float T = now - start;
     glClearColor(0.35f, 0.3f, 0.25f, 1.0f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(45.0, 1.0, 1.0, 100.0);
     glTranslatef(0.0f, 0.0f, -3.0f);
     glRotatef(-45.0f, 1.0f, 0.0f, 0.0f);
     glDisable(GL_FOG);
@@ -71,7 +68,7 @@ void WavingSheet::drawSheet(float now, float start) {
 
     computeSheetCoords(T);
     glColor4f(1.0f, 1.0f, 1.0f, 0.45f);
-    if (!sendsGeometry(0.45f)) {
+    if (!context.sendsGeometry(0.45f)) {
         const float* last = sheetCoords[6 * 8 + 7];  // point (6, 7) ends the last quad
         glTexCoord2f(last[0], last[1]);
         return;
@@ -89,7 +86,7 @@ void WavingSheet::drawSheet(float now, float start) {
             }
         }
     }
-    sendTexturedQuads(quads, 49);
+    sendTexturedQuads(context, quads, 49);
 }
 
 }  // namespace tev

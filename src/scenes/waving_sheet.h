@@ -4,6 +4,7 @@
 // ripples while the geometry stays still. Drawn at 45 % opacity.
 
 #include "assets/texture.h"
+#include "draw/draw_context.h"
 
 namespace tev {
 
@@ -15,7 +16,7 @@ class WavingSheet {
 
     // Draws one frame at time now - start; leaves its projection, modelview,
     // blending, texturing and the next frame's clear colour set.
-    void drawSheet(float now, float start);
+    void drawSheet(DrawContext& context, float now, float start);
 };
 
 extern Texture sheetTexture;

@@ -82,7 +82,8 @@ int runProgram(const CommandLine& line) {
             flags.keepRunning = 0;
             status = kExitNoWindow;
         } else {
-            if (showSetup()) {
+            const bool upperLeft = platform::drawsClipOriginUpperLeft(appWindow.window);
+            if (showSetup({.clipOriginUpperLeft = upperLeft})) {
                 runMessageLoop(appWindow, hooks);
             } else {
                 requestQuit(&appWindow);

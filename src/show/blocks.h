@@ -1,13 +1,16 @@
 #pragma once
 // The timeline's scene blocks and the pure rules they follow. Each block
 // reads the show time t and draws only what its window of time allows;
-// drawFrame runs them in one fixed order.
+// drawFrame runs them in one fixed order and hands each the show's draw
+// context (draw/draw_context.h).
 
 #include <GL/gl.h>
 
 #include <bitset>
 #include <cstdint>
 #include <string>
+
+#include "draw/draw_context.h"
 
 namespace tev {
 
@@ -32,6 +35,10 @@ enum ShowBlock : int {
     kBlockCount = kShowEnd,
 };
 
+// A block's name as a reader knows it ("noise veil"); "" for a number that
+// names no block.
+const char* blockName(int block);
+
 // Which blocks run at show time t (bit n for block n).
 std::bitset<kBlockCount + 1> scheduledBlocks(float t);
 
@@ -43,10 +50,10 @@ void flatBlendState(GLenum destinationFactor);
 float randomFraction();
 
 // Overlays.
-void drawNoiseVeil(float t);
-void drawPictureShow(float t);
-void drawBlackFadeIn(float t);
-void drawWhiteFlash(float t);
+void drawNoiseVeil(DrawContext& context, float t);
+void drawPictureShow(DrawContext& context, float t);
+void drawBlackFadeIn(DrawContext& context, float t);
+void drawWhiteFlash(DrawContext& context, float t);
 float pictureShowAlpha(float t);
 float whiteFlashAlpha(float t);
 // Whether a later draw of the frame at time t paints every pixel at full
@@ -59,21 +66,21 @@ bool pictureShowCoversView(float t);
 void pictureStep(int32_t& index, float& timer, double delta);
 
 // Grid scenes.
-void drawLogoWave(float t);
-void drawTextureLayers(float t);
+void drawLogoWave(DrawContext& context, float t);
+void drawTextureLayers(DrawContext& context, float t);
 void fillLogoWaveGrid(float t, float grid[64][2]);
 void fillTextureLayersGrid(float t, float grid[64][2]);
 float logoWaveAlpha(float t);
 
 // Cube rows.
-void drawCubeRows(float t);
+void drawCubeRows(DrawContext& context, float t);
 
 // Text scenes.
 extern const char fogText[];
 extern const char creditLine[];
-void drawFogText(float t);
-void drawCreditLine(float t);
-void drawClockReadout(float t);
+void drawFogText(DrawContext& context, float t);
+void drawCreditLine(DrawContext& context, float t);
+void drawClockReadout(DrawContext& context, float t);
 std::string clockReadoutText(float t);
 float clockReadoutBrightness(float t);
 
@@ -85,9 +92,9 @@ struct WordCue {
     float duration;
 };
 extern const WordCue wordCues[8];
-void drawWords(float t);
-void drawWord(const char* word, float x, float y, float z, float letterInterval, int32_t& counter,
-              float now, float start, float duration);
+void drawWords(DrawContext& context, float t);
+void drawWord(DrawContext& context, const char* word, float x, float y, float z,
+              float letterInterval, int32_t& counter, float now, float start, float duration);
 // Adds delta to the shared timer; past the interval, one more letter
 // (clamped to 0..wordLength) with the excess carried over.
 void letterStep(int32_t& counter, float& timer, double delta, float interval, int32_t wordLength);

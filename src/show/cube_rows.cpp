@@ -2,11 +2,11 @@
 // circle around its place, the whole arrangement tumbling slowly.
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 
-#include "assets/gl_stream.h"
+#include "draw/draw_context.h"
+#include "draw/projection.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -14,14 +14,10 @@
 
 namespace tev {
 
-void drawCubeRows(float t) {
+void drawCubeRows(DrawContext& context, float t) {
     const float T = t - 13.5f;
     const float h = T * 0.5f;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(90.0, 1.0, 1.0, 1000.0);
     flatBlendState(GL_ONE);
     if (t < 109.5f) {
         noiseTexture.bind();
@@ -35,7 +31,7 @@ void drawCubeRows(float t) {
     if (t > 40.0f) glRotatef(static_cast<float>(360.0 * cCos(0.1 * (t - 40.0f))), 0.0f, 0.0f, 1.0f);
 
     // The alphas stay within 0.075..0.325: only a later cover hides them.
-    const bool send = sendsGeometry();
+    const bool send = context.sendsGeometry();
     for (int row = 1; row <= 3; ++row) {
         // p runs -20, -17.875, ..., 18.25: 19 cubes, the test on the sum.
         for (float p = -20.0f; p < 20.0f; p += 2.125f) {

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "assets/gl_stream.h"
+#include "draw/draw_context.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -49,7 +49,7 @@ float logoWaveAlpha(float t) {
                       : static_cast<float>(0.25 * cCos(0.2 * t) + 0.05);
 }
 
-void drawLogoWave(float t) {
+void drawLogoWave(DrawContext& context, float t) {
     flatBlendState(GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, logoTexture.textureName);
@@ -67,8 +67,8 @@ void drawLogoWave(float t) {
     // Row 0 along the top edge. The modelview is whatever the blocks before
     // left: from 100 s on, the picture show's transform moves the mesh out
     // of the orthographic depth range.
-    if (sendsGeometry(a)) {
-        texturedGrid(&kept.wobbleGrid[0][0], 8, 8, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f);
+    if (context.sendsGeometry(a)) {
+        texturedGrid(context, &kept.wobbleGrid[0][0], 8, 8, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f);
     } else {
         skipTexturedGrid(&kept.wobbleGrid[0][0], 8, 8);
     }
@@ -88,7 +88,7 @@ void fillTextureLayersGrid(float t, float grid[64][2]) {
     });
 }
 
-void drawTextureLayers(float t) {
+void drawTextureLayers(DrawContext& context, float t) {
     flatBlendState(GL_ONE);
     glDepthMask(GL_FALSE);
     glEnable(GL_TEXTURE_2D);
@@ -113,8 +113,8 @@ void drawTextureLayers(float t) {
             a = running;
         }
         glColor4f(0.75f, 0.75f, 0.75f, a);
-        if (sendsGeometry(a)) {
-            texturedGrid(&kept.wobbleGrid[0][0], 8, 8, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f);
+        if (context.sendsGeometry(a)) {
+            texturedGrid(context, &kept.wobbleGrid[0][0], 8, 8, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f);
         } else {
             skipTexturedGrid(&kept.wobbleGrid[0][0], 8, 8);
         }

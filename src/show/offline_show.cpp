@@ -55,7 +55,7 @@ std::unique_ptr<OfflineShow> OfflineShow::make(int width, int height, int fps, i
     setQuitRequest(noteQuit);
     showMusicEnabled = false;
     reshape(width, height);
-    showSetup();
+    showSetup(show->drawTarget());
     return show;
 }
 
@@ -72,6 +72,10 @@ void OfflineShow::setClockTo(int64_t frame) {
     clockFrame_ = frame;
     clock_.seconds = static_cast<double>(frame) / fps_;
     clock_.counterValue = static_cast<uint64_t>(frame);
+}
+
+DrawTarget OfflineShow::drawTarget() const {
+    return {.clipOriginUpperLeft = picture_ && picture_->clipOriginUpperLeft()};
 }
 
 void OfflineShow::present() {
@@ -101,7 +105,8 @@ double OfflineShow::nextFrameTime() const {
     return static_cast<double>(frame_) / fps_;
 }
 
-void OfflineShow::drawNextFrame() {
+void OfflineShow::drawNextFrame(GlStream stream) {
+    drawContext.stream = stream;
     drawFrame();
     ++frame_;
     setClockTo(clockFrame_ + 1);
@@ -110,7 +115,7 @@ void OfflineShow::drawNextFrame() {
 void OfflineShow::restart() {
     showTeardown();
     quitRequested = false;
-    showSetup();  // the show clock restarts at 0 from here
+    showSetup(drawTarget());  // the show clock restarts at 0 from here
     frame_ = 0;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/headless_gl.h"
 #include "platform/offscreen_picture.h"
+#include "show/show.h"
 #include "show/show_state.h"
 
 namespace tev {
@@ -33,8 +34,12 @@ class OfflineShow {
     OfflineShow(const OfflineShow&) = delete;
     OfflineShow& operator=(const OfflineShow&) = delete;
 
-    // Draws the next frame and moves the clock on by one frame.
-    void drawNextFrame();
+    // Draws the next frame, sent as `stream` (draw/draw_context.h), and
+    // moves the clock on by one frame.
+    void drawNextFrame(GlStream stream = GlStream::Built);
+    // What the built stream left out or sent more cheaply since the program
+    // started.
+    const DrawCounts& drawCounts() const { return drawContext.counts; }
 
     // Ends the frame as the window's loop does, with a buffer swap; offscreen
     // that changes no pixel, but GL trace tools count frames by it. On a
@@ -83,6 +88,7 @@ class OfflineShow {
   private:
     OfflineShow() = default;
     void setClockTo(int64_t frame);
+    DrawTarget drawTarget() const;
 
     static std::unique_ptr<OfflineShow> make(int width, int height, int fps, int displayWidth,
                                              int displayHeight, std::string* error);

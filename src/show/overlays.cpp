@@ -2,13 +2,14 @@
 // the black fade-in and the white flash.
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "assets/gl_stream.h"
-#include "assets/magnified_draw.h"
+#include "draw/draw_context.h"
+#include "draw/magnified_draw.h"
+#include "draw/matrix4.h"
+#include "draw/projection.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -23,30 +24,11 @@ float clampUnit(float a) {
     return std::clamp(a, 0.0f, 1.0f);
 }
 
-// A column-major 4 x 4 matrix in double precision, to tell ahead of a frame
-// whether a square drawn later in it covers the whole view.
-struct Matrix {
-    double m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
-    Matrix operator*(const Matrix& b) const {
-        Matrix r;
-        for (int col = 0; col < 4; ++col) {
-            for (int row = 0; row < 4; ++row) {
-                double sum = 0;
-                for (int k = 0; k < 4; ++k)
-                    sum += m[k * 4 + row] * b.m[col * 4 + k];
-                r.m[col * 4 + row] = sum;
-            }
-        }
-        return r;
-    }
-};
-
 constexpr double kPi = 3.14159265358979323846;
 
-Matrix perspective(double fovy, double zNear, double zFar) {  // aspect 1, as gluPerspective
+Matrix4 perspective(double fovy, double zNear, double zFar) {  // aspect 1, as gluPerspective
     const double f = 1.0 / std::tan(fovy * kPi / 360.0);
-    Matrix p;
+    Matrix4 p;
     p.m[0] = p.m[5] = f;
     p.m[10] = (zFar + zNear) / (zNear - zFar);
     p.m[11] = -1.0;
@@ -55,18 +37,18 @@ Matrix perspective(double fovy, double zNear, double zFar) {  // aspect 1, as gl
     return p;
 }
 
-Matrix translation(double x, double y, double z) {
-    Matrix t;
+Matrix4 translation(double x, double y, double z) {
+    Matrix4 t;
     t.m[12] = x;
     t.m[13] = y;
     t.m[14] = z;
     return t;
 }
 
-Matrix rotation(double degrees, int axis) {  // about x (0), y (1) or z (2)
+Matrix4 rotation(double degrees, int axis) {  // about x (0), y (1) or z (2)
     const double c = cCos(degrees * kPi / 180.0), s = cSin(degrees * kPi / 180.0);
     const int a = (axis + 1) % 3, b = (axis + 2) % 3;
-    Matrix r;
+    Matrix4 r;
     r.m[a * 4 + a] = c;
     r.m[a * 4 + b] = s;
     r.m[b * 4 + a] = -s;
@@ -77,16 +59,13 @@ Matrix rotation(double degrees, int axis) {  // about x (0), y (1) or z (2)
 // Whether the square of half-size `half` at z = depth, under `mvp`, lies
 // wholly inside the depth range and covers the view [-1, 1]^2 with a margin
 // far beyond the rounding of GL's own single-precision transform.
-bool squareCoversView(const Matrix& mvp, double half, double depth) {
+bool squareCoversView(const Matrix4& mvp, double half, double depth) {
     constexpr double kMargin = 0.01;
     const double corners[4][2] = {{-half, half}, {half, half}, {half, -half}, {-half, -half}};
     double x[4], y[4];
     for (int i = 0; i < 4; ++i) {
         double clip[4];
-        for (int row = 0; row < 4; ++row) {
-            clip[row] = mvp.m[row] * corners[i][0] + mvp.m[4 + row] * corners[i][1] +
-                        mvp.m[8 + row] * depth + mvp.m[12 + row];
-        }
+        mvp.transform(corners[i][0], corners[i][1], depth, clip);
         const double w = clip[3];
         if (!(w > kMargin) || std::fabs(clip[2]) > w * (1.0 - kMargin)) return false;
         x[i] = clip[0] / w;
@@ -118,8 +97,8 @@ bool squareCoversView(const Matrix& mvp, double half, double depth) {
 // replaces what lies under it: the blend reads the destination for nothing,
 // so the built show sends it unblended and turns blending on again after.
 template <class Send>
-void sendSquare(bool fullyOpaque, Send send) {
-    const bool unblended = fullyOpaque && !literalGlStream;
+void sendSquare(const DrawContext& context, bool fullyOpaque, Send send) {
+    const bool unblended = fullyOpaque && !context.literal();
     if (unblended) glDisable(GL_BLEND);
     send();
     if (unblended) glEnable(GL_BLEND);
@@ -138,17 +117,13 @@ bool pictureShowCoversView(float t) {
     // Only the noise veil draws before it, under the veil's projection.
     if (!(t > 100.0f) || pictureShowAlpha(t) < 1.0f) return false;
     if (!pictures[std::clamp(kept.pictureIndex, 0, 15)].opaque()) return false;
-    const Matrix modelview = translation(0, 0, -1.5) * rotation(4.0 * cSin(t), 0) *
-                             rotation(4.0 * cCos(t), 1) * rotation(2.0 * cSin(t), 2);
+    const Matrix4 modelview = translation(0, 0, -1.5) * rotation(4.0 * cSin(t), 0) *
+                              rotation(4.0 * cCos(t), 1) * rotation(2.0 * cSin(t), 2);
     return squareCoversView(perspective(60.0, 1.0, 300.0) * modelview, 1.0, 0.0);
 }
 
-void drawNoiseVeil(float t) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 1.0, 1.0, 300.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+void drawNoiseVeil(DrawContext& context, float t) {
+    loadPerspective(60.0, 1.0, 1.0, 300.0);
 
     // Fresh noise every frame: bytes 0..254, rows then columns, both bounds
     // from the height. The draws are made even where there is no buffer to
@@ -171,7 +146,7 @@ void drawNoiseVeil(float t) {
     const double wave = t < 20.0f ? 0.25 * cSin(0.75 * t) + 0.35 : 0.125 * cSin(0.75 * t) + 0.25;
     const auto a = static_cast<float>(0.1f * r + wave);
     glColor4f(1.0f, 1.0f, 1.0f, a);
-    if (sendsGeometry(a)) {
+    if (context.sendsGeometry(a)) {
         glBegin(GL_QUADS);
         tiledQuad(4.0f, 4.0f, 1.0f, -1.5f);
         glEnd();
@@ -197,7 +172,7 @@ void pictureStep(int32_t& index, float& timer, double delta) {
     }
 }
 
-void drawPictureShow(float t) {
+void drawPictureShow(DrawContext& context, float t) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -1.5f);
@@ -210,13 +185,13 @@ void drawPictureShow(float t) {
     glBindTexture(GL_TEXTURE_2D, pictures[std::clamp(kept.pictureIndex, 0, 15)].textureName);
     const float a = pictureShowAlpha(t);
     glColor4f(1.0f, 1.0f, 1.0f, a);
-    if (sendsGeometry(a)) {
+    if (context.sendsGeometry(a)) {
         const bool opaque = a >= 1.0f && pictures[std::clamp(kept.pictureIndex, 0, 15)].opaque();
         // Magnified everywhere at most window sizes: then sent with linear
         // minification, which samples it exactly as its mipmaps would.
-        sendSquare(opaque, [] {
+        sendSquare(context, opaque, [&] {
             const TexturedQuad quad = texturedQuadCorners(1.0f, 1.0f, 1.0f, 0.0f);
-            sendTexturedQuads(&quad, 1);
+            sendTexturedQuads(context, &quad, 1);
         });
     } else {
         skipTexturedQuad(1.0f, 1.0f);
@@ -227,21 +202,21 @@ void drawPictureShow(float t) {
         pictureStep(kept.pictureIndex, kept.pictureTimer, frameTimer().delta);
 }
 
-void drawBlackFadeIn(float t) {
+void drawBlackFadeIn(DrawContext& context, float t) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     flatBlendState(GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
     const float a = clampUnit(1.0f - 0.1f * t);
     glColor4f(0.0f, 0.0f, 0.0f, a);
-    if (sendsGeometry(a)) {
+    if (context.sendsGeometry(a)) {
         glBegin(GL_QUADS);
         plainQuad(1.0f, -1.5f);
         glEnd();
     }
 }
 
-void drawWhiteFlash(float t) {
+void drawWhiteFlash(DrawContext& context, float t) {
     kept.pictureIndex = 15;  // the picture the flash reveals
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -249,8 +224,8 @@ void drawWhiteFlash(float t) {
     glDisable(GL_TEXTURE_2D);
     const float a = whiteFlashAlpha(t);
     glColor4f(1.0f, 1.0f, 1.0f, a);
-    if (sendsGeometry(a)) {
-        sendSquare(a >= 1.0f, [] {
+    if (context.sendsGeometry(a)) {
+        sendSquare(context, a >= 1.0f, [] {
             glBegin(GL_QUADS);
             plainQuad(1.0f, -1.5f);
             glEnd();

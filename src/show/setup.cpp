@@ -111,7 +111,8 @@ void setSetupWaitHook(SetupWaitHook hook) {
     setupWaitHook = hook;
 }
 
-bool showSetup() {
+bool showSetup(const DrawTarget& target) {
+    drawContext.clipOriginUpperLeft = target.clipOriginUpperLeft;
     if (!startStep("GL defaults")) return false;
     setGlDefaults();
     // The pictures this cycle reads share one memory budget, bounded by

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "assets/gl_stream.h"  // literalGlStream: the built show or the literal GL stream
 #include "show/show_state.h"
 
 namespace tev {
@@ -30,10 +29,17 @@ void setBlockHook(BlockHook hook);
 using SetupWaitHook = bool (*)();
 void setSetupWaitHook(SetupWaitHook hook);
 
+// What set-up is told of the drawable a display cycle draws into.
+struct DrawTarget {
+    // Drawn with the clip origin at the upper left (an offscreen picture
+    // that needs it, platform/offscreen_picture.h).
+    bool clipOriginUpperLeft = false;
+};
+
 // Makes everything a display cycle shows; the context must be current.
 // False when a caught termination signal stopped it between two steps, or
 // when the wait hook ended it: the cycle then ends for good.
-bool showSetup();
+bool showSetup(const DrawTarget& target);
 
 // Releases what set-up put on the heap; before the window goes.
 void showTeardown();

@@ -17,6 +17,7 @@ std::unique_ptr<ParticleScene> particleScene;
 std::unique_ptr<WavingSheet> wavingSheet;
 float showStartSeconds = 0.0f;
 bool showMusicEnabled = true;
+DrawContext drawContext;
 
 KeptValues::KeptValues() {
     for (auto& pair : wobbleGrid)

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "assets/texture.h"
+#include "draw/draw_context.h"
 #include "scenes/particle_scene.h"
 #include "scenes/sprite_ring.h"
 #include "scenes/waving_sheet.h"
@@ -39,6 +40,12 @@ extern float showStartSeconds;
 
 // Whether set-up starts the music (the offline player renders without it).
 extern bool showMusicEnabled;
+
+// What the show's draws decide by (draw/draw_context.h), handed to every
+// block: set-up records the drawable's clip origin, drawFrame the frame's
+// covers, OfflineShow the stream it is asked for (the built one otherwise).
+// Its counts run from program start.
+extern DrawContext drawContext;
 
 struct KeptValues {
     float showClock = 0.0f;  // seconds since the end of set-up, set every frame

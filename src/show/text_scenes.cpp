@@ -3,12 +3,12 @@
 // digits.
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 #include <cstdio>
 
 #include "assets/bitmap_font.h"
+#include "draw/projection.h"
 #include "proc/exact_math.h"
 #include "show/blocks.h"
 
@@ -26,14 +26,8 @@ namespace {
 const float fogColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 }  // namespace
 
-void drawFogText(float t) {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+void drawFogText(DrawContext& context, float t) {
+    loadPerspective(90.0, 1.0, 1.0, 100.0, Pushed::Both);
 
     glFogf(GL_FOG_MODE, static_cast<float>(GL_LINEAR));
     glFogf(GL_FOG_DENSITY, 10.0f);  // no effect in linear mode
@@ -59,7 +53,7 @@ void drawFogText(float t) {
         glTranslatef(30.0f - (0.12f * i + 4.0f * u), -10.0f, -20.0f);
         const float s = static_cast<float>(i / 2) + 0.25f;
         const auto a = static_cast<float>(0.5 * std::fabs(cSin(0.5 * t + i)) + 0.05);
-        bitmapFont().draw(false, 0, 0, fogText, s, s, a);
+        bitmapFont().draw(context, false, 0, 0, fogText, s, s, a);
     }
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -68,18 +62,15 @@ void drawFogText(float t) {
     glPopMatrix();
 }
 
-void drawCreditLine(float t) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 0.1, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+void drawCreditLine(DrawContext& context, float t) {
+    loadPerspective(90.0, 1.0, 0.1, 100.0);
     flatBlendState(GL_ONE);
     for (int k = 0; k < 8; ++k) {
         glPushMatrix();
         glTranslatef(0.0f, 20.0f, -80.0f);
         const auto alpha = static_cast<float>(0.25 * cSin(t + 0.25 * k) + 0.05);
-        bitmapFont().draw(true, 0, -85, creditLine, 0.25f * k + 0.1f, 0.5f * k + 0.1f, alpha);
+        bitmapFont().draw(context, true, 0, -85, creditLine, 0.25f * k + 0.1f, 0.5f * k + 0.1f,
+                          alpha);
         glPopMatrix();
     }
 }
@@ -100,18 +91,14 @@ float clockReadoutBrightness(float t) {
     return b;
 }
 
-void drawClockReadout(float t) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 1.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+void drawClockReadout(DrawContext& context, float t) {
+    loadPerspective(90.0, 1.0, 1.0, 100.0);
     glTranslatef(0.0f, -10.0f, -40.0f);
     flatBlendState(GL_ONE);
     const float b = clockReadoutBrightness(t);
     const std::string text = clockReadoutText(t);
     const float a = b - 0.3f * randomFraction();  // flickers; may be negative
-    bitmapFont().draw(true, 0, 0, text.c_str(), 4.0f, 4.0f, a);
+    bitmapFont().draw(context, true, 0, 0, text.c_str(), 4.0f, 4.0f, a);
 }
 
 }  // namespace tev

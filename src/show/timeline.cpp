@@ -1,7 +1,7 @@
 #include <GL/gl.h>
-#include <GL/glu.h>
 
-#include "assets/gl_stream.h"
+#include "draw/draw_context.h"
+#include "draw/projection.h"
 #include "platform/clock.h"
 #include "proc/crt_random.h"
 #include "scenes/lit_scene.h"
@@ -45,6 +45,44 @@ void flatBlendState(GLenum destinationFactor) {
     glBlendFunc(GL_SRC_ALPHA, destinationFactor);
 }
 
+const char* blockName(int block) {
+    switch (static_cast<ShowBlock>(block)) {
+        case kNoiseVeil:
+            return "noise veil";
+        case kPictureShow:
+            return "picture show";
+        case kLogoWave:
+            return "logo wave";
+        case kTextureLayers:
+            return "texture layers";
+        case kCubeRows:
+            return "cube rows";
+        case kSheet:
+            return "sheet";
+        case kFogText:
+            return "fog text";
+        case kCreditLine:
+            return "credit line";
+        case kLitSceneA:
+            return "lit scene A";
+        case kLitSceneB:
+            return "lit scene B";
+        case kWords:
+            return "words";
+        case kClockReadout:
+            return "clock readout";
+        case kBlackFadeIn:
+            return "black fade-in";
+        case kRing:
+            return "ring";
+        case kWhiteFlash:
+            return "white flash";
+        case kShowEnd:
+            return "end";
+    }
+    return "";
+}
+
 std::bitset<kBlockCount + 1> scheduledBlocks(float t) {
     std::bitset<kBlockCount + 1> on;
     on[kNoiseVeil] = t > 0.0f;
@@ -77,14 +115,11 @@ void drawFrame() {
     // Only the lit scenes test depth. In a frame without them nothing reads
     // the depth buffer, and the next frame that tests it clears it first, so
     // the built show clears the colour alone.
-    const bool depthRead = literalGlStream || on[kLitSceneA] || on[kLitSceneB];
+    DrawContext& context = drawContext;
+    const bool depthRead = context.literal() || on[kLitSceneA] || on[kLitSceneB];
     glClear(GL_COLOR_BUFFER_BIT | (depthRead ? GL_DEPTH_BUFFER_BIT : 0));
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadPerspective(60.0, 1.0, 1.0, 1000.0);
 
     auto run = [&](ShowBlock block, auto draw) {
         if (!on[block]) return;
@@ -94,39 +129,41 @@ void drawFrame() {
     // Draws that a later full-opacity square of this frame paints over change
     // no pixel. Nothing before the flash tests depth then, and every block
     // keeps its state changes, so only their geometry goes.
-    const bool flashCovers = !literalGlStream && on[kWhiteFlash] && whiteFlashCoversView(t);
-    const bool pictureCovers = !literalGlStream && on[kPictureShow] && pictureShowCoversView(t);
-    frameCoveredLater = flashCovers || pictureCovers;
-    run(kNoiseVeil, [&] { drawNoiseVeil(t); });
-    frameCoveredLater = flashCovers;
-    run(kPictureShow, [&] { drawPictureShow(t); });
-    run(kLogoWave, [&] { drawLogoWave(t); });
-    run(kTextureLayers, [&] { drawTextureLayers(t); });
-    run(kCubeRows, [&] { drawCubeRows(t); });
-    if (wavingSheet) run(kSheet, [&] { wavingSheet->drawSheet(t, 0.0f); });
-    run(kFogText, [&] { drawFogText(t); });
-    run(kCreditLine, [&] { drawCreditLine(t); });
+    const bool flashCovers = !context.literal() && on[kWhiteFlash] && whiteFlashCoversView(t);
+    const bool pictureCovers = !context.literal() && on[kPictureShow] && pictureShowCoversView(t);
+    context.coveredLater = flashCovers || pictureCovers;
+    run(kNoiseVeil, [&] { drawNoiseVeil(context, t); });
+    context.coveredLater = flashCovers;
+    run(kPictureShow, [&] { drawPictureShow(context, t); });
+    run(kLogoWave, [&] { drawLogoWave(context, t); });
+    run(kTextureLayers, [&] { drawTextureLayers(context, t); });
+    run(kCubeRows, [&] { drawCubeRows(context, t); });
+    if (wavingSheet) run(kSheet, [&] { wavingSheet->drawSheet(context, t, 0.0f); });
+    run(kFogText, [&] { drawFogText(context, t); });
+    run(kCreditLine, [&] { drawCreditLine(context, t); });
     // Nothing after the lit scenes tests depth, and the next frame clears
     // it, so the depth they write is read by no one but themselves.
     run(kLitSceneA, [&] {
         noiseTexture.bind();
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        drawLitScene(7.0f, -7.0f, -16.0f, t, 46.0f, false);
+        drawLitScene(context, 7.0f, -7.0f, -16.0f, t, 46.0f, false);
     });
     run(kLitSceneB, [&] {
         discTexture.bind();
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        drawLitScene(1.0f, -2.0f, -10.0f, t, 76.0f, false);
+        drawLitScene(context, 1.0f, -2.0f, -10.0f, t, 76.0f, false);
     });
     if (on[kWords]) enterBlock(kWords);
-    drawWords(t);  // each word starts at its own time
-    run(kClockReadout, [&] { drawClockReadout(t); });
-    run(kBlackFadeIn, [&] { drawBlackFadeIn(t); });
-    if (spriteRing) run(kRing, [&] { spriteRing->draw(t, 45.0f, discTexture.textureName); });
-    frameCoveredLater = false;
-    run(kWhiteFlash, [&] { drawWhiteFlash(t); });
+    drawWords(context, t);  // each word starts at its own time
+    run(kClockReadout, [&] { drawClockReadout(context, t); });
+    run(kBlackFadeIn, [&] { drawBlackFadeIn(context, t); });
+    if (spriteRing) {
+        run(kRing, [&] { spriteRing->draw(context, t, 45.0f, discTexture.textureName); });
+    }
+    context.coveredLater = false;
+    run(kWhiteFlash, [&] { drawWhiteFlash(context, t); });
     if (on[kShowEnd] && quitRequest != nullptr) quitRequest();
     enterBlock(0);
     glFlush();

@@ -4,12 +4,12 @@
 // several are active.
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "assets/bitmap_font.h"
+#include "draw/projection.h"
 #include "show/blocks.h"
 #include "show/frame_timer.h"
 #include "show/show.h"
@@ -46,8 +46,8 @@ float wordOpacity(float elapsed, float duration) {
     return static_cast<float>(std::clamp(a, 0.0, 1.0));
 }
 
-void drawWord(const char* word, float x, float y, float z, float letterInterval, int32_t& counter,
-              float now, float start, float duration) {
+void drawWord(DrawContext& context, const char* word, float x, float y, float z,
+              float letterInterval, int32_t& counter, float now, float start, float duration) {
     char buffer[64] = {};
     const float e = now - start;
     glDisable(GL_FOG);
@@ -56,12 +56,8 @@ void drawWord(const char* word, float x, float y, float z, float letterInterval,
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 0.1, 100.0);  // left in place for later blocks
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    // The projection is left in place for later blocks.
+    loadPerspective(90.0, 1.0, 0.1, 100.0, Pushed::Modelview);
 
     const auto length = static_cast<int32_t>(std::strlen(word));
     letterStep(counter, kept.letterTimer, frameTimer().delta, letterInterval, length);
@@ -69,16 +65,16 @@ void drawWord(const char* word, float x, float y, float z, float letterInterval,
     std::memcpy(buffer, word, static_cast<size_t>(shown));
 
     glTranslatef(x, y, z);
-    bitmapFont().draw(true, 0, 0, buffer, 1.0f, 1.0f, wordOpacity(e, duration));
+    bitmapFont().draw(context, true, 0, 0, buffer, 1.0f, 1.0f, wordOpacity(e, duration));
     glPopMatrix();
     glDepthMask(GL_TRUE);
 }
 
-void drawWords(float t) {
+void drawWords(DrawContext& context, float t) {
     // A word's call goes on after its fade, so its letter step still runs.
     for (const WordCue& cue : wordCues) {
         if (t > cue.start) {
-            drawWord(cue.word, cue.x, cue.y, cue.z, 0.125f, kept.letterCount, t, cue.start,
+            drawWord(context, cue.word, cue.x, cue.y, cue.z, 0.125f, kept.letterCount, t, cue.start,
                      cue.duration);
         }
     }

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Fails on any include in src/ that runs up the layers: shell > show >
-# scenes > assets > proc, each over platform. Also checks that only the
+# scenes > assets > draw > proc, each over platform. Also checks that only the
 # platform layer includes the libraries it stands in for.
 #   check_layers.sh SRC_DIR
 set -uo pipefail
 src=${1:?usage: check_layers.sh SRC_DIR}
-layers=(platform proc assets scenes show shell)
+layers=(platform proc draw assets scenes show shell)
 status=0
 
 # Layers a layer may include: its own, platform, and those below it.

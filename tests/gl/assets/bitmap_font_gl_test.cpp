@@ -30,6 +30,7 @@ class FontGl : public test::GlTest {
     }
     std::vector<uint8_t> sheetBytes;
     BitmapFont font;
+    DrawContext context;  // the built stream, as the show draws by default
 };
 
 TEST_F(FontGl, BuildMakesTheSheetTextureAndTheLists) {
@@ -40,8 +41,8 @@ TEST_F(FontGl, BuildMakesTheSheetTextureAndTheLists) {
 }
 
 TEST_F(FontGl, LetterAtItsPlaceShowsItsOwnCell) {
-    const auto quad =
-        test::flatten(test::captureFeedback([&] { font.draw(false, 100, 50, "A", 1, 1, 1); }));
+    const auto quad = test::flatten(
+        test::captureFeedback([&] { font.draw(context, false, 100, 50, "A", 1, 1, 1); }));
     ASSERT_EQ(quad.size(), 6u);
     float minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9, sumS = 0, sumT = 0;
     for (const auto& v : quad) {
@@ -65,8 +66,8 @@ TEST_F(FontGl, LetterAtItsPlaceShowsItsOwnCell) {
 }
 
 TEST_F(FontGl, CentredTextStartsHalfItsScaledWidthLeftOfX) {
-    const auto quads =
-        test::flatten(test::captureFeedback([&] { font.draw(true, 0, 0, "0123456789", 2, 1, 1); }));
+    const auto quads = test::flatten(
+        test::captureFeedback([&] { font.draw(context, true, 0, 0, "0123456789", 2, 1, 1); }));
     ASSERT_EQ(quads.size(), 60u);
     float minX = 1e9;
     for (const auto& v : quads)
@@ -80,7 +81,8 @@ TEST_F(FontGl, EmptyTextDrawsNothingButSetsTheState) {
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
-    EXPECT_TRUE(test::captureFeedback([&] { font.draw(true, 5, 5, "", 1, 1, 1); }).empty());
+    EXPECT_TRUE(
+        test::captureFeedback([&] { font.draw(context, true, 5, 5, "", 1, 1, 1); }).empty());
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
@@ -104,9 +106,46 @@ TEST_F(FontGl, DrawingAddsTheGlyphToTheFrame) {
     glLoadIdentity();
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    font.draw(false, 0, 0, "A", 4, 4, 0.5f);  // a 64 x 64 quad of luminance 65
+    font.draw(context, false, 0, 0, "A", 4, 4, 0.5f);  // a 64 x 64 quad of luminance 65
     const auto pixel = pixelAt(32, kHeight - 32);
     EXPECT_NEAR(pixel[0], 65 / 2, 2);
+}
+
+using FontInk = test::GlTest;
+
+TEST_F(FontInk, ABlankGlyphIsOneWhoseQuadCanSampleNoInk) {
+    // Black but for three texels, in the band of lists 32 to 47 (texel rows
+    // 448 to 479 of the bottom-up sheet; list i's cell starts at column
+    // 32 * (i mod 16)). Linear filtering reaches two texels beyond a cell.
+    std::vector<uint8_t> pixels(512 * 512, 0);
+    auto ink = [&](int x, int y) { pixels[y * 512 + x] = 200; };
+    ink(254, 460);  // in list 39's cell, two texels left of list 40's
+    ink(317, 460);  // in list 41's cell, three texels left of list 42's
+    ink(360, 450);  // inside list 43's cell
+    const auto bytes = encodeEmbeddedImage(512, 512, 1, pixels.data());
+    BitmapFont font;
+    font.build(*EmbeddedImage::parse(bytes.data(), bytes.size()));
+
+    EXPECT_FALSE(font.blankGlyph(39));
+    // Its quad can sample the texel beside it, so it is not blank, though
+    // no part of the quad itself lies over ink.
+    EXPECT_FALSE(font.blankGlyph(40));
+    EXPECT_TRUE(font.blankGlyph(42));  // three texels is out of reach
+    EXPECT_FALSE(font.blankGlyph(43));
+    EXPECT_TRUE(font.blankGlyph(44));
+    EXPECT_EQ(font.inkBox(44).x1, 0.0f);
+    EXPECT_EQ(font.inkBox(44).y1, 0.0f);
+    // The box around list 43's ink (texel centre 8.5 and 2.5 texels into its
+    // cell: 4.25 and 1.25 quad units) is a little over a texel each way.
+    const BitmapFont::InkBox& box = font.inkBox(43);
+    EXPECT_LT(box.x0, 4.25f);
+    EXPECT_GT(box.x1, 4.25f);
+    EXPECT_LT(box.y0, 1.25f);
+    EXPECT_GT(box.y1, 1.25f);
+    EXPECT_LT(box.x1 - box.x0, 2.0f);
+    EXPECT_LT(box.y1 - box.y0, 2.0f);
+    for (GLuint list : {0u, 16u, 100u, 255u})
+        EXPECT_TRUE(font.blankGlyph(list)) << list;
 }
 
 }  // namespace

@@ -7,7 +7,10 @@
 namespace tev {
 namespace {
 
-using Primitives = test::GlTest;
+class Primitives : public test::GlTest {
+  protected:
+    DrawContext context;  // the built stream, as the show draws by default
+};
 using test::captureFeedback;
 using test::FeedbackVertex;
 using test::flatten;
@@ -70,8 +73,8 @@ TEST_F(Primitives, PlainQuadSpansTenTimesItsScale) {
 
 TEST_F(Primitives, TexturedGridOfTwoByTwoIsOneQuadFromItsCorners) {
     const float coords[8] = {0.0f, 0.1f, 1.0f, 0.2f, 0.3f, 0.9f, 0.8f, 1.0f};
-    const auto got = flatten(
-        captureFeedback([&] { texturedGrid(coords, 2, 2, -4.0f, 6.0f, 8.0f, -2.0f, 0.0f); }));
+    const auto got = flatten(captureFeedback(
+        [&] { texturedGrid(context, coords, 2, 2, -4.0f, 6.0f, 8.0f, -2.0f, 0.0f); }));
     expectVertices(got, quadAsTriangles({{-4, 6, 0, 0.0f, 0.1f},
                                          {8, 6, 0, 1.0f, 0.2f},
                                          {8, -2, 0, 0.8f, 1.0f},
@@ -87,7 +90,8 @@ TEST_F(Primitives, TexturedGridTakesEachCornersPairByRowAndColumn) {
             coords[2 * (3 * j + i) + 1] = static_cast<float>(j);
         }
     }
-    const auto polygons = captureFeedback([&] { texturedGrid(coords, 3, 2, 0, 0, 20, 10, 0); });
+    const auto polygons =
+        captureFeedback([&] { texturedGrid(context, coords, 3, 2, 0, 0, 20, 10, 0); });
     const auto got = flatten(polygons);
     ASSERT_EQ(got.size(), 12u);  // two quads
     for (const auto& v : got) {
@@ -98,9 +102,12 @@ TEST_F(Primitives, TexturedGridTakesEachCornersPairByRowAndColumn) {
 
 TEST_F(Primitives, TexturedGridWithFewerThanTwoRowsOrColumnsEmitsNothing) {
     const float coords[16] = {};
-    EXPECT_TRUE(captureFeedback([&] { texturedGrid(coords, 1, 8, 0, 0, 1, 1, 0); }).empty());
-    EXPECT_TRUE(captureFeedback([&] { texturedGrid(coords, 8, 1, 0, 0, 1, 1, 0); }).empty());
-    EXPECT_TRUE(captureFeedback([&] { texturedGrid(coords, 0, 0, 0, 0, 1, 1, 0); }).empty());
+    EXPECT_TRUE(
+        captureFeedback([&] { texturedGrid(context, coords, 1, 8, 0, 0, 1, 1, 0); }).empty());
+    EXPECT_TRUE(
+        captureFeedback([&] { texturedGrid(context, coords, 8, 1, 0, 0, 1, 1, 0); }).empty());
+    EXPECT_TRUE(
+        captureFeedback([&] { texturedGrid(context, coords, 0, 0, 0, 0, 1, 1, 0); }).empty());
     // The glBegin / glEnd pair was still balanced.
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 }

@@ -17,7 +17,10 @@
 namespace tev {
 namespace {
 
-using Scenes = test::GlTest;
+class Scenes : public test::GlTest {
+  protected:
+    DrawContext context;  // the built stream, as the show draws by default
+};
 
 // Runs `body` with a working directory that holds none of the show's files.
 template <typename Body>
@@ -89,7 +92,7 @@ TEST_F(Scenes, ChainsDrawOneCubePerWholeStep) {
     EXPECT_EQ(depth, 1);  // every push popped
 
     const uint64_t before = cubeDrawCount();
-    drawLitScene(7, -7, -16, 50, 46);
+    drawLitScene(context, 7, -7, -16, 50, 46);
     EXPECT_EQ(cubeDrawCount() - before, 121u);
 }
 
@@ -110,7 +113,7 @@ TEST_F(Scenes, LitSceneAlphaDrawsOnlyInTheFades) {
 }
 
 TEST_F(Scenes, LitSceneLeavesDepthOnLightingOffAndItsProjection) {
-    drawLitScene(1, -2, -10, 80, 76);
+    drawLitScene(context, 1, -2, -10, 80, 76);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
@@ -122,16 +125,16 @@ TEST_F(Scenes, LitSceneLeavesDepthOnLightingOffAndItsProjection) {
 }
 
 TEST_F(Scenes, SheetCoordinatesDependOnlyOnTime) {
-    inEmptyDirectory([] {
+    inEmptyDirectory([&] {
         WavingSheet sheet("DATA.PAK");  // no pack: the sheet still draws
-        sheet.drawSheet(0.0f, 0.0f);
+        sheet.drawSheet(context, 0.0f, 0.0f);
         EXPECT_NEAR(sheetCoords[0][0], 0.044786, 5e-7);
         EXPECT_NEAR(sheetCoords[0][1], 0.046143, 5e-7);
         const float first[2] = {sheetCoords[27][0], sheetCoords[27][1]};
-        sheet.drawSheet(12.5f, 0.0f);
+        sheet.drawSheet(context, 12.5f, 0.0f);
         SpriteRing ring;
-        ring.draw(50.0f, 45.0f, 0);
-        sheet.drawSheet(3.0f, 3.0f);  // T = 0 again
+        ring.draw(context, 50.0f, 45.0f, 0);
+        sheet.drawSheet(context, 3.0f, 3.0f);  // T = 0 again
         EXPECT_EQ(sheetCoords[27][0], first[0]);
         EXPECT_EQ(sheetCoords[27][1], first[1]);
         EXPECT_EQ(sheetPoints[63][0], 3.0f);
@@ -144,7 +147,7 @@ TEST_F(Scenes, RingPointsAndTheStateTheRingLeaves) {
     SpriteRing ring;
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_FOG);
-    ring.draw(45.0f, 45.0f, 0);  // p = 0
+    ring.draw(context, 45.0f, 45.0f, 0);  // p = 0
     EXPECT_FLOAT_EQ(ringPoints[0][0], 4.0f);
     EXPECT_FLOAT_EQ(ringPoints[0][1], 0.0f);
     EXPECT_FLOAT_EQ(ringPoints[0][2], 0.0f);
@@ -155,7 +158,7 @@ TEST_F(Scenes, RingPointsAndTheStateTheRingLeaves) {
     // Every point as C computes it: sin and cos of the float angle promoted
     // to double. The float overloads differ from these in many points.
     for (const float now : {45.0f, 47.3f, 61.75f, 84.9f}) {
-        ring.draw(now, 45.0f, 0);
+        ring.draw(context, now, 45.0f, 0);
         int differs = 0;
         for (int k = 0; k < 400; ++k) {
             float expected[3];
@@ -198,7 +201,7 @@ TEST_F(Scenes, RingPointsAndTheStateTheRingLeaves) {
 
 TEST_F(Scenes, RingDrawsItsHundredSpritesAtTheirPoints) {
     SpriteRing ring;
-    const auto quads = test::captureFeedback([&] { ring.drawSprites(0, 0.0f); });
+    const auto quads = test::captureFeedback([&] { ring.drawSprites(context, 0, 0.0f); });
     // Each sprite is one quad, reported as two triangles; some may be clipped
     // by the capture's depth range, so count the ones of the first point.
     ASSERT_FALSE(quads.empty());

@@ -56,7 +56,7 @@ std::vector<double> identity() {
 }
 
 TEST_F(BlockState, NoiseVeilLoadsTheProjectionOfTheBlocksAfterIt) {
-    drawNoiseVeil(5.0f);
+    drawNoiseVeil(drawContext, 5.0f);
     expectMatrix(test::matrix(GL_PROJECTION_MATRIX), perspective(60, 1, 1, 300));
     expectMatrix(test::matrix(GL_MODELVIEW_MATRIX), identity());
     GLint dst = 0;
@@ -65,8 +65,8 @@ TEST_F(BlockState, NoiseVeilLoadsTheProjectionOfTheBlocksAfterIt) {
 }
 
 TEST_F(BlockState, LogoWaveBalancesItsMatricesAndEndsInModelview) {
-    drawNoiseVeil(5.0f);
-    drawLogoWave(5.0f);
+    drawNoiseVeil(drawContext, 5.0f);
+    drawLogoWave(drawContext, 5.0f);
     expectMatrix(test::matrix(GL_PROJECTION_MATRIX), perspective(60, 1, 1, 300));
     expectMatrix(test::matrix(GL_TEXTURE_MATRIX), identity());
     GLint mode = 0;
@@ -75,11 +75,11 @@ TEST_F(BlockState, LogoWaveBalancesItsMatricesAndEndsInModelview) {
 }
 
 TEST_F(BlockState, TextureLayersAndWordsRestoreDepthWrites) {
-    drawTextureLayers(30.0f);
+    drawTextureLayers(drawContext, 30.0f);
     GLboolean mask = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
     EXPECT_EQ(mask, GL_TRUE);
-    drawWords(21.0f);
+    drawWords(drawContext, 21.0f);
     glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
     EXPECT_EQ(mask, GL_TRUE);
     // The word display leaves its projection for later blocks.
@@ -87,10 +87,10 @@ TEST_F(BlockState, TextureLayersAndWordsRestoreDepthWrites) {
 }
 
 TEST_F(BlockState, FogTextHandsOnTheSheetsMatricesAndLeavesFogOn) {
-    wavingSheet->drawSheet(50.0f, 0.0f);
+    wavingSheet->drawSheet(drawContext, 50.0f, 0.0f);
     const auto projection = test::matrix(GL_PROJECTION_MATRIX);
     const auto modelview = test::matrix(GL_MODELVIEW_MATRIX);
-    drawFogText(50.0f);
+    drawFogText(drawContext, 50.0f);
     expectMatrix(test::matrix(GL_PROJECTION_MATRIX), projection);
     expectMatrix(test::matrix(GL_MODELVIEW_MATRIX), modelview);
     EXPECT_TRUE(glIsEnabled(GL_FOG));
@@ -106,8 +106,8 @@ TEST_F(BlockState, FogTextHandsOnTheSheetsMatricesAndLeavesFogOn) {
 }
 
 TEST_F(BlockState, BlackFadeDrawsUnderTheCreditLinesProjection) {
-    drawCreditLine(5.0f);
-    drawBlackFadeIn(5.0f);
+    drawCreditLine(drawContext, 5.0f);
+    drawBlackFadeIn(drawContext, 5.0f);
     expectMatrix(test::matrix(GL_PROJECTION_MATRIX), perspective(90, 1, 0.1, 100));
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
@@ -117,7 +117,7 @@ TEST_F(BlockState, BlackFadeDrawsUnderTheCreditLinesProjection) {
 
 TEST_F(BlockState, SheetAndRingSetTheNextFramesClearColour) {
     glClearColor(0, 0, 0, 1);
-    wavingSheet->drawSheet(1.0f, 0.0f);
+    wavingSheet->drawSheet(drawContext, 1.0f, 0.0f);
     GLfloat clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_NEAR(clear[0], 0.35f, 1e-6);
@@ -127,29 +127,29 @@ TEST_F(BlockState, SheetAndRingSetTheNextFramesClearColour) {
 }
 
 TEST_F(BlockState, PictureShowRocksItsQuadAndTheFlashSetsTheLastPicture) {
-    drawPictureShow(101.0f);
+    drawPictureShow(drawContext, 101.0f);
     const auto m = test::matrix(GL_MODELVIEW_MATRIX);
     EXPECT_NEAR(m[14], -1.5, 1e-6);  // the quad sits 1.5 units in front of the eye
     const int32_t previous = kept.pictureIndex;
-    drawWhiteFlash(110.0f);
+    drawWhiteFlash(drawContext, 110.0f);
     EXPECT_EQ(kept.pictureIndex, 15);
     kept.pictureIndex = previous;
 }
 
 TEST_F(BlockState, CubeRowsDrawFiftySevenCubesWithTheNoiseUntil109AndAHalf) {
     const uint64_t before = cubeDrawCount();
-    drawCubeRows(50.0f);
+    drawCubeRows(drawContext, 50.0f);
     EXPECT_EQ(cubeDrawCount() - before, 57u);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), noiseTexture.textureName);
-    drawCubeRows(109.5f);
+    drawCubeRows(drawContext, 109.5f);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), discTexture.textureName);
 
     // The last cube's alpha, as C computes it (p = 18.25).
     for (const float t : {14.0f, 37.7f, 88.125f, 120.5f}) {
-        drawCubeRows(t);
+        drawCubeRows(drawContext, t);
         GLfloat colour[4];
         glGetFloatv(GL_CURRENT_COLOR, colour);
         EXPECT_EQ(colour[3], cExpressionCubeRowAlpha(t, 18.25f)) << t;

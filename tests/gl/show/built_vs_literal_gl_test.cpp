@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/magnified_draw.h"
+#include "draw/draw_context.h"
 #include "scenes/primitives.h"
 #include "show/offline_show.h"
 #include "show/show.h"
@@ -122,13 +122,11 @@ void restoreGlState() {
 }
 
 Drawn drawNext(OfflineShow& show, bool literal) {
-    literalGlStream = literal;
     boundaryStates.clear();
     setBlockHook(noteBoundary);
-    show.drawNextFrame();
+    show.drawNextFrame(literal ? GlStream::Literal : GlStream::Built);
     setBlockHook(nullptr);
     Drawn d{show.readPixels(), boundaryStates, ShowStateSnapshot::take(), cubeDrawCount()};
-    literalGlStream = false;
     return d;
 }
 
@@ -169,26 +167,29 @@ Comparison compareEveryFrame(int width, int height, int fps) {
         ADD_FAILURE() << error;
         return c;
     }
-    const uint64_t linearBefore = linearMinifiedQuadCount();
-    const uint64_t scissoredBefore = scissoredGlyphCount();
+    const uint64_t linearBefore = show->drawCounts().linearMinifiedQuads;
+    const uint64_t scissoredBefore = show->drawCounts().scissoredGlyphs;
     int failures = 0;
     while (!show->ended() && failures < 5) {
         const double t = show->nextFrameTime();
         const auto mark = show->mark();
         const uint64_t cubesBefore = cubeDrawCount();
-        const uint64_t skippedBefore = skippedGeometryCount();
-        const uint64_t linearFrame = linearMinifiedQuadCount();
-        const uint64_t scissoredFrame = scissoredGlyphCount();
+        const uint64_t skippedBefore = show->drawCounts().skippedGeometry;
+        const uint64_t linearFrame = show->drawCounts().linearMinifiedQuads;
+        const uint64_t scissoredFrame = show->drawCounts().scissoredGlyphs;
         saveGlState();
         const Drawn literal = drawNext(*show, true);
-        EXPECT_EQ(skippedGeometryCount(), skippedBefore) << "the literal stream left out a draw";
-        EXPECT_EQ(linearMinifiedQuadCount(), linearFrame) << "the literal stream went linear";
-        EXPECT_EQ(scissoredGlyphCount(), scissoredFrame) << "the literal stream used a scissor";
+        EXPECT_EQ(show->drawCounts().skippedGeometry, skippedBefore)
+            << "the literal stream left out a draw";
+        EXPECT_EQ(show->drawCounts().linearMinifiedQuads, linearFrame)
+            << "the literal stream went linear";
+        EXPECT_EQ(show->drawCounts().scissoredGlyphs, scissoredFrame)
+            << "the literal stream used a scissor";
         restoreGlState();
         show->returnTo(mark);
         const Drawn built = drawNext(*show, false);
         c.skippedBySecond[static_cast<int>(std::floor(t))] +=
-            skippedGeometryCount() - skippedBefore;
+            show->drawCounts().skippedGeometry - skippedBefore;
         ++c.frames;
         std::string differs;
         if (literal.pixels != built.pixels) differs += " pixels";
@@ -202,8 +203,8 @@ Comparison compareEveryFrame(int width, int height, int fps) {
         }
     }
     c.ended = show->ended();
-    c.linearMinified = linearMinifiedQuadCount() - linearBefore;
-    c.scissored = scissoredGlyphCount() - scissoredBefore;
+    c.linearMinified = show->drawCounts().linearMinifiedQuads - linearBefore;
+    c.scissored = show->drawCounts().scissoredGlyphs - scissoredBefore;
     return c;
 }
 

@@ -63,7 +63,7 @@ TEST_F(Placement, LitSceneASitsLowerRightAndBNearTheMiddle) {
         noiseTexture.bind();
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        drawLitScene(7.0f, -7.0f, -16.0f, 55.0f, 46.0f);
+        drawLitScene(drawContext, 7.0f, -7.0f, -16.0f, 55.0f, 46.0f);
     });
     EXPECT_GT(a.share, 0.02);
     EXPECT_GT(a.x, 0.6);
@@ -73,7 +73,7 @@ TEST_F(Placement, LitSceneASitsLowerRightAndBNearTheMiddle) {
         discTexture.bind();
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        drawLitScene(1.0f, -2.0f, -10.0f, 85.0f, 76.0f);
+        drawLitScene(drawContext, 1.0f, -2.0f, -10.0f, 85.0f, 76.0f);
     });
     EXPECT_GT(b.share, 0.05);
     EXPECT_NEAR(b.x, 0.55, 0.15);
@@ -81,13 +81,14 @@ TEST_F(Placement, LitSceneASitsLowerRightAndBNearTheMiddle) {
 }
 
 TEST_F(Placement, RingCirclesTheMiddleAndTheSheetCoversTheView) {
-    const Ink ring = alone([] { spriteRing->draw(50.0f, 45.0f, discTexture.textureName); });
+    const Ink ring =
+        alone([] { spriteRing->draw(drawContext, 50.0f, 45.0f, discTexture.textureName); });
     EXPECT_GT(ring.share, 0.01);
     EXPECT_NEAR(ring.x, 0.5, 0.1);
     EXPECT_NEAR(ring.y, 0.5, 0.15);
 
     for (float t : {1.0f, 60.0f, 125.0f}) {
-        const Ink sheet = alone([t] { wavingSheet->drawSheet(t, 0.0f); });
+        const Ink sheet = alone([t] { wavingSheet->drawSheet(drawContext, t, 0.0f); });
         EXPECT_GT(sheet.share, 0.6) << "t = " << t;
     }
 }

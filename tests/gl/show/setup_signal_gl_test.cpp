@@ -42,7 +42,7 @@ int runSetup(const char* step) {
     showMusicEnabled = false;
     signalAtStep = step;
     setSetupStepHook(noteStep);
-    const bool done = showSetup();
+    const bool done = showSetup({});
     setSetupStepHook(nullptr);
     if (step == nullptr) return done && stepsSeen.ends_with("scene state;music;(end);") ? 0 : 1;
     if (done) return 2;

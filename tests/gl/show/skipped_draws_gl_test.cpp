@@ -14,7 +14,7 @@
 
 #include "assets/bitmap_font.h"
 #include "assets/embedded_image.h"
-#include "assets/gl_stream.h"
+#include "draw/draw_context.h"
 #include "embedded.h"
 #include "gl_test.h"
 #include "scenes/primitives.h"
@@ -22,7 +22,10 @@
 namespace tev {
 namespace {
 
-using SkippedDraws = test::GlTest;
+class SkippedDraws : public test::GlTest {
+  protected:
+    DrawContext context;  // the built stream, as the show draws by default
+};
 
 std::array<float, 4> currentTexCoord() {
     std::array<float, 4> st{};
@@ -81,7 +84,7 @@ TEST_F(SkippedDraws, SkippedPrimitivesLeaveTheTextureCoordinateOfTheirLastVertex
         return currentTexCoord();
     };
     EXPECT_EQ(after([&] { skipTexturedGrid(&grid[0][0], 5, 3); }),
-              after([&] { texturedGrid(&grid[0][0], 5, 3, 0, 0, 1, 1, 0); }));
+              after([&] { texturedGrid(context, &grid[0][0], 5, 3, 0, 0, 1, 1, 0); }));
     EXPECT_EQ(after([] { skipTexturedQuad(0.25f, 2.0f); }), after([] {
                   glBegin(GL_QUADS);
                   texturedQuad(0.25f, 2.0f, 1, 0);
@@ -124,19 +127,20 @@ class LongText : public test::GlTest {
         glLoadIdentity();
         glTranslatef(x, -5, -40);
         glRotatef(20, 0, 1, 0);
-        literalGlStream = literal;
-        const uint64_t skippedBefore = skippedGeometryCount();
+        context.stream = literal ? GlStream::Literal : GlStream::Built;
+        const uint64_t skippedBefore = context.counts.skippedGeometry;
         glTexCoord2f(-9, -9);
         currentTexCoord();  // the literal stream never leaves one pending
-        if (!before.empty()) font.draw(false, 0, 0, before.c_str(), scale, scale, 0.0f);
-        font.draw(false, 0, 0, text.c_str(), scale, scale, alpha);
-        literalGlStream = false;
-        Result r{frame(*gl), currentTexCoord(), {}, skippedGeometryCount() - skippedBefore};
+        if (!before.empty()) font.draw(context, false, 0, 0, before.c_str(), scale, scale, 0.0f);
+        font.draw(context, false, 0, 0, text.c_str(), scale, scale, alpha);
+        context.stream = GlStream::Built;
+        Result r{frame(*gl), currentTexCoord(), {}, context.counts.skippedGeometry - skippedBefore};
         glGetFloatv(GL_MODELVIEW_MATRIX, r.modelview.data());
         return r;
     }
 
     BitmapFont font;
+    DrawContext context;
 };
 
 TEST_F(LongText, OnlyTheGlyphsInViewAreSentWithTheSamePixels) {
@@ -188,9 +192,9 @@ TEST_F(LongText, LargeGlyphsAreDrawnWithinTheBoxAroundTheirInkWithTheSamePixels)
         SCOPED_TRACE("code " + std::to_string(code));
         const std::string text(1, static_cast<char>(code));
         const Result literal = draw(true, text, -32.0f, 4.0f, 0.8f);
-        const uint64_t before = scissoredGlyphCount();
+        const uint64_t before = context.counts.scissoredGlyphs;
         const Result built = draw(false, text, -32.0f, 4.0f, 0.8f);
-        scissored += scissoredGlyphCount() - before;
+        scissored += context.counts.scissoredGlyphs - before;
         ASSERT_EQ(built.pixels, literal.pixels);
         EXPECT_EQ(built.st, literal.st);
         EXPECT_EQ(built.modelview, literal.modelview);
@@ -202,9 +206,9 @@ TEST_F(LongText, LargeGlyphsAreDrawnWithinTheBoxAroundTheirInkWithTheSamePixels)
     // Letters, digits and signs leave most of their cell black.
     EXPECT_GT(scissored, 150u);
     // Small text is sent without the box.
-    const uint64_t before = scissoredGlyphCount();
+    const uint64_t before = context.counts.scissoredGlyphs;
     draw(false, "small text", -10.0f, 0.25f, 0.8f);
-    EXPECT_EQ(scissoredGlyphCount(), before);
+    EXPECT_EQ(context.counts.scissoredGlyphs, before);
 }
 
 TEST_F(LongText, GlyphsSentOneByOneAfterALeftOutTextLeaveTheirOwnCoordinate) {
@@ -214,9 +218,9 @@ TEST_F(LongText, GlyphsSentOneByOneAfterALeftOutTextLeaveTheirOwnCoordinate) {
     for (const std::string text : {"W", "Wo", "a W"}) {
         SCOPED_TRACE(text);
         const Result literal = draw(true, text, -60.0f, 4.0f, 0.8f, "mirror");
-        const uint64_t before = scissoredGlyphCount();
+        const uint64_t before = context.counts.scissoredGlyphs;
         const Result built = draw(false, text, -60.0f, 4.0f, 0.8f, "mirror");
-        EXPECT_GT(scissoredGlyphCount(), before);
+        EXPECT_GT(context.counts.scissoredGlyphs, before);
         EXPECT_EQ(built.pixels, literal.pixels);
         EXPECT_EQ(built.st, literal.st);
         EXPECT_EQ(built.modelview, literal.modelview);
@@ -227,9 +231,9 @@ TEST_F(LongText, AScissorBoxAlreadyInUseIsLeftAlone) {
     glEnable(GL_SCISSOR_TEST);
     glScissor(10, 20, 100, 90);
     const Result literal = draw(true, "104.37", -90.0f, 4.0f, 0.8f);
-    const uint64_t before = scissoredGlyphCount();
+    const uint64_t before = context.counts.scissoredGlyphs;
     const Result built = draw(false, "104.37", -90.0f, 4.0f, 0.8f);
-    EXPECT_EQ(scissoredGlyphCount(), before);
+    EXPECT_EQ(context.counts.scissoredGlyphs, before);
     EXPECT_EQ(built.pixels, literal.pixels);
     EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
     GLint box[4];

@@ -4,43 +4,89 @@
 
 #include <cstring>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "show/blocks.h"
 
 namespace tev {
 namespace {
 
+// Blocks by name, in drawing order.
+std::string names(const std::vector<int>& blocks) {
+    std::string joined;
+    for (int block : blocks)
+        joined += (joined.empty() ? "" : ", ") + std::string(blockName(block));
+    return joined;
+}
+
+// The blocks that run at show time t.
 std::string running(float t) {
     const auto on = scheduledBlocks(t);
-    std::string names;
+    std::vector<int> blocks;
     for (int block = 1; block <= kBlockCount; ++block) {
-        if (on[block]) names += std::to_string(block) + " ";
+        if (on[block]) blocks.push_back(block);
     }
-    return names;
+    return names(blocks);
+}
+
+std::string blocks(std::initializer_list<ShowBlock> list) {
+    return names(std::vector<int>(list.begin(), list.end()));
+}
+
+TEST(Schedule, EveryBlockHasANameOfItsOwn) {
+    std::set<std::string> seen;
+    for (int block = 1; block <= kBlockCount; ++block) {
+        const std::string name = blockName(block);
+        EXPECT_FALSE(name.empty()) << block;
+        EXPECT_TRUE(seen.insert(name).second) << name;
+    }
+    EXPECT_STREQ(blockName(kNoiseVeil), "noise veil");
+    EXPECT_STREQ(blockName(kShowEnd), "end");
+    EXPECT_STREQ(blockName(0), "");
+    EXPECT_STREQ(blockName(kBlockCount + 1), "");
 }
 
 TEST(Schedule, BoundariesAreExactlyAsWritten) {
-    EXPECT_EQ(running(0.0f), "13 ");   // only the black square: the first frame is black
-    EXPECT_EQ(running(-5.0f), "13 ");  // a clock that went backwards
-    EXPECT_EQ(running(0.001f), "1 3 4 6 8 13 ");
-    EXPECT_EQ(running(10.0f), "1 3 4 6 8 ");  // the fade-in ends before 10
-    EXPECT_EQ(running(13.5f), "1 3 4 6 8 ");
-    EXPECT_EQ(running(13.51f), "1 3 4 5 6 8 ");
-    EXPECT_EQ(running(16.0f), "1 3 4 5 6 ");
-    EXPECT_EQ(running(20.0f), "1 3 4 5 6 ");
-    EXPECT_EQ(running(20.01f), "1 3 4 5 6 11 ");
-    EXPECT_EQ(running(40.0f), "1 3 4 5 6 7 11 ");
-    EXPECT_EQ(running(45.0f), "1 3 4 5 6 7 11 ");
-    EXPECT_EQ(running(46.0f), "1 3 4 5 6 7 9 11 14 ");
-    EXPECT_EQ(running(72.0f), "1 3 4 5 6 7 9 11 14 ");
-    EXPECT_EQ(running(76.0f), "1 3 5 6 7 10 11 14 ");
-    EXPECT_EQ(running(100.0f), "1 3 5 6 7 11 14 ");
-    EXPECT_EQ(running(100.01f), "1 2 3 5 6 7 11 12 14 ");
-    EXPECT_EQ(running(109.5f), "1 2 3 5 6 7 11 12 14 ");
-    EXPECT_EQ(running(109.51f), "1 2 3 5 6 7 11 12 14 15 ");
-    EXPECT_EQ(running(130.0f), "1 2 3 5 6 7 11 12 14 15 ");
-    EXPECT_EQ(running(130.01f), "1 2 3 5 6 7 11 12 14 15 16 ");
-    EXPECT_EQ(running(9910.0f), "1 2 5 6 7 11 12 14 15 16 ");
+    EXPECT_EQ(running(0.0f),
+              blocks({kBlackFadeIn}));  // only the black square: the first frame is black
+    EXPECT_EQ(running(-5.0f), blocks({kBlackFadeIn}));  // a clock that went backwards
+    EXPECT_EQ(running(0.001f),
+              blocks({kNoiseVeil, kLogoWave, kTextureLayers, kSheet, kCreditLine, kBlackFadeIn}));
+    EXPECT_EQ(running(10.0f), blocks({kNoiseVeil, kLogoWave, kTextureLayers, kSheet,
+                                      kCreditLine}));  // the fade-in ends before 10
+    EXPECT_EQ(running(13.5f), blocks({kNoiseVeil, kLogoWave, kTextureLayers, kSheet, kCreditLine}));
+    EXPECT_EQ(running(13.51f),
+              blocks({kNoiseVeil, kLogoWave, kTextureLayers, kCubeRows, kSheet, kCreditLine}));
+    EXPECT_EQ(running(16.0f), blocks({kNoiseVeil, kLogoWave, kTextureLayers, kCubeRows, kSheet}));
+    EXPECT_EQ(running(20.0f), blocks({kNoiseVeil, kLogoWave, kTextureLayers, kCubeRows, kSheet}));
+    EXPECT_EQ(running(20.01f),
+              blocks({kNoiseVeil, kLogoWave, kTextureLayers, kCubeRows, kSheet, kWords}));
+    EXPECT_EQ(running(40.0f),
+              blocks({kNoiseVeil, kLogoWave, kTextureLayers, kCubeRows, kSheet, kFogText, kWords}));
+    EXPECT_EQ(running(45.0f),
+              blocks({kNoiseVeil, kLogoWave, kTextureLayers, kCubeRows, kSheet, kFogText, kWords}));
+    EXPECT_EQ(running(46.0f), blocks({kNoiseVeil, kLogoWave, kTextureLayers, kCubeRows, kSheet,
+                                      kFogText, kLitSceneA, kWords, kRing}));
+    EXPECT_EQ(running(72.0f), blocks({kNoiseVeil, kLogoWave, kTextureLayers, kCubeRows, kSheet,
+                                      kFogText, kLitSceneA, kWords, kRing}));
+    EXPECT_EQ(running(76.0f), blocks({kNoiseVeil, kLogoWave, kCubeRows, kSheet, kFogText,
+                                      kLitSceneB, kWords, kRing}));
+    EXPECT_EQ(running(100.0f),
+              blocks({kNoiseVeil, kLogoWave, kCubeRows, kSheet, kFogText, kWords, kRing}));
+    EXPECT_EQ(running(100.01f), blocks({kNoiseVeil, kPictureShow, kLogoWave, kCubeRows, kSheet,
+                                        kFogText, kWords, kClockReadout, kRing}));
+    EXPECT_EQ(running(109.5f), blocks({kNoiseVeil, kPictureShow, kLogoWave, kCubeRows, kSheet,
+                                       kFogText, kWords, kClockReadout, kRing}));
+    EXPECT_EQ(running(109.51f), blocks({kNoiseVeil, kPictureShow, kLogoWave, kCubeRows, kSheet,
+                                        kFogText, kWords, kClockReadout, kRing, kWhiteFlash}));
+    EXPECT_EQ(running(130.0f), blocks({kNoiseVeil, kPictureShow, kLogoWave, kCubeRows, kSheet,
+                                       kFogText, kWords, kClockReadout, kRing, kWhiteFlash}));
+    EXPECT_EQ(running(130.01f),
+              blocks({kNoiseVeil, kPictureShow, kLogoWave, kCubeRows, kSheet, kFogText, kWords,
+                      kClockReadout, kRing, kWhiteFlash, kShowEnd}));
+    EXPECT_EQ(running(9910.0f), blocks({kNoiseVeil, kPictureShow, kCubeRows, kSheet, kFogText,
+                                        kWords, kClockReadout, kRing, kWhiteFlash, kShowEnd}));
 }
 
 TEST(PictureStep, AtMostOneStepPerFrameWithTheExcessCarried) {

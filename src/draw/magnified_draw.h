@@ -7,9 +7,9 @@
 // GL_LINEAR magnification) drawn so that no fragment can be minified
 // therefore gives the very same colours with GL_LINEAR for both filters,
 // and llvmpipe then computes no level of detail and takes no mipmap branch.
-// The built show sends such runs of quads with GL_LINEAR minification and
-// restores the texture's own filter after them; the literal stream sends
-// every quad as written.
+// The built stream (draw_context.h) sends such runs of quads with GL_LINEAR
+// minification and restores the texture's own filter after them; the
+// literal stream sends every quad as written.
 //
 // Whether a quad is magnified everywhere is decided from an upper bound of
 // its texels per pixel, taken over every fragment the quad can make and the
@@ -23,6 +23,9 @@
 
 #include <cstddef>
 #include <cstdint>
+
+#include "draw/draw_context.h"
+#include "draw/matrix4.h"
 
 namespace tev {
 
@@ -52,20 +55,16 @@ class MagnificationBound {
     double quadTexelsPerPixel(const TexturedQuad& quad, int width, int height) const;
 
   private:
-    double mvp_[16];
-    double texture_[16];
+    Matrix4 mvp_;
+    Matrix4 texture_;
     double viewport_[4];
 };
 
 // Sends quads of the bound texture inside glBegin(GL_QUADS) / glEnd. In the
-// built show, when the texture is mipmapped with GL_LINEAR magnification
+// built stream, when the texture is mipmapped with GL_LINEAR magnification
 // and complete, each run of consecutive quads that magnify it everywhere is
-// sent with GL_LINEAR minification, the others with the texture's own
-// filter, which is in place again afterwards.
-void sendTexturedQuads(const TexturedQuad* quads, size_t count);
-
-// Quads sent with GL_LINEAR minification since the program started (a
-// counter for tests and benchmarks).
-uint64_t linearMinifiedQuadCount();
+// sent with GL_LINEAR minification (counted in the context), the others
+// with the texture's own filter, which is in place again afterwards.
+void sendTexturedQuads(DrawContext& context, const TexturedQuad* quads, size_t count);
 
 }  // namespace tev

@@ -1,17 +1,15 @@
-#include "assets/magnified_draw.h"
+#include "draw/magnified_draw.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "assets/clip_matrix.h"
-#include "assets/gl_stream.h"
+#include "draw/draw_context.h"
+#include "draw/matrix4.h"
 
 namespace tev {
 
 namespace {
-
-uint64_t linearMinified = 0;
 
 constexpr double kUnbounded = std::numeric_limits<double>::infinity();
 
@@ -227,9 +225,8 @@ MagnificationBound::MagnificationBound() {
 
 MagnificationBound::MagnificationBound(const float projection[16], const float modelview[16],
                                        const float texture[16], const int viewport[4]) {
-    clipMatrix(projection, modelview, mvp_);
-    for (int i = 0; i < 16; ++i)
-        texture_[i] = texture[i];
+    mvp_ = clipMatrix(projection, modelview);
+    texture_ = Matrix4::widened(texture);
     for (int i = 0; i < 4; ++i)
         viewport_[i] = viewport[i];
 }
@@ -238,18 +235,16 @@ double MagnificationBound::quadTexelsPerPixel(const TexturedQuad& quad, int widt
                                               int height) const {
     // The texture matrix must keep q = 1 for (s, t, 0, 1); then s and t are
     // affine in the corners' own and interpolate alike.
-    if (texture_[3] != 0.0 || texture_[7] != 0.0 || texture_[15] != 1.0) return kUnbounded;
+    if (texture_.m[3] != 0.0 || texture_.m[7] != 0.0 || texture_.m[15] != 1.0) return kUnbounded;
     if (!(viewport_[2] > 0 && viewport_[3] > 0)) return kUnbounded;
     ClipVertex v[4];
     for (int k = 0; k < 4; ++k) {
         const float* p = quad.xyz[k];
-        for (int row = 0; row < 4; ++row) {
-            v[k].c[row] =
-                mvp_[row] * p[0] + mvp_[4 + row] * p[1] + mvp_[8 + row] * p[2] + mvp_[12 + row];
-        }
-        const double s = quad.st[k][0], t = quad.st[k][1];
-        v[k].s = texture_[0] * s + texture_[4] * t + texture_[12];
-        v[k].t = texture_[1] * s + texture_[5] * t + texture_[13];
+        mvp_.transform(p[0], p[1], p[2], v[k].c);
+        double st[4];
+        texture_.transform(quad.st[k][0], quad.st[k][1], st);
+        v[k].s = st[0];
+        v[k].t = st[1];
     }
     // Either diagonal may split the quad.
     static constexpr int kSplits[4][3] = {{0, 1, 2}, {0, 2, 3}, {0, 1, 3}, {1, 2, 3}};
@@ -261,8 +256,8 @@ double MagnificationBound::quadTexelsPerPixel(const TexturedQuad& quad, int widt
     return worst;
 }
 
-void sendTexturedQuads(const TexturedQuad* quads, size_t count) {
-    if (literalGlStream || count == 0) {
+void sendTexturedQuads(DrawContext& context, const TexturedQuad* quads, size_t count) {
+    if (context.literal() || count == 0) {
         sendQuads(quads, count);
         return;
     }
@@ -285,14 +280,10 @@ void sendTexturedQuads(const TexturedQuad* quads, size_t count) {
             ++end;
         filter.use(linear);
         sendQuads(quads + start, end - start);
-        if (linear) linearMinified += end - start;
+        if (linear) context.counts.linearMinifiedQuads += end - start;
         start = end;
         linear = next;
     }
-}
-
-uint64_t linearMinifiedQuadCount() {
-    return linearMinified;
 }
 
 }  // namespace tev

@@ -3,7 +3,7 @@
 // and a brute-force scan of perspective, and the quads as the built show
 // sends them against the literal stream, pixel for pixel.
 
-#include "assets/magnified_draw.h"
+#include "draw/magnified_draw.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -12,7 +12,7 @@
 #include <limits>
 #include <vector>
 
-#include "assets/gl_stream.h"
+#include "draw/draw_context.h"
 #include "gl_test.h"
 
 namespace tev {
@@ -193,11 +193,10 @@ class LinearMinification : public Magnification {
         glEnable(GL_TEXTURE_2D);
         glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glColor4f(1, 1, 1, 1);
-        literalGlStream = literal;
-        const uint64_t before = linearMinifiedQuadCount();
-        sendTexturedQuads(quads.data(), quads.size());
-        literalGlStream = false;
-        Sent sent{gl->readPixels(), linearMinifiedQuadCount() - before, 0};
+        DrawContext context;
+        context.stream = literal ? GlStream::Literal : GlStream::Built;
+        sendTexturedQuads(context, quads.data(), quads.size());
+        Sent sent{gl->readPixels(), context.counts.linearMinifiedQuads, 0};
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &sent.minFilter);
         return sent;
     }

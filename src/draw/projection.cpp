@@ -1,0 +1,18 @@
+#include "draw/projection.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+namespace tev {
+
+void loadPerspective(double fovy, double aspect, double zNear, double zFar, Pushed pushed) {
+    glMatrixMode(GL_PROJECTION);
+    if (pushed == Pushed::Both) glPushMatrix();
+    glLoadIdentity();
+    gluPerspective(fovy, aspect, zNear, zFar);
+    glMatrixMode(GL_MODELVIEW);
+    if (pushed != Pushed::None) glPushMatrix();
+    glLoadIdentity();
+}
+
+}  // namespace tev
