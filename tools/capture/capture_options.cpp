@@ -60,6 +60,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             options.version = true;
             return options;
         }
+        if (arg == "--every-frame") {
+            options.playEveryFrame = true;
+            continue;
+        }
         if (arg != "--at" && arg != "--out" && arg != "--size" && arg != "--fps" &&
             arg != "--video" && arg != "--audio" && arg != "--from" && arg != "--to" &&
             arg != "--data") {

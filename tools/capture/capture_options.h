@@ -22,7 +22,8 @@ struct Options {
     double to = 130.0;                 // --to
     int width = 800;
     int height = 600;
-    int fps = 0;  // 0 until given: 60 for --at, 30 for --video and --audio
+    int fps = 0;                  // 0 until given: 60 for --at, 30 for --video and --audio
+    bool playEveryFrame = false;  // --every-frame: draw the frames before at full size too
     bool help = false;
     bool version = false;
 };

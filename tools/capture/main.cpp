@@ -62,17 +62,23 @@ int captureFrames(Options options) {
         const auto frame = static_cast<int64_t>(std::llround(request.seconds * options.fps));
         wanted.emplace(frame, (fs::path(options.outDir) / ("t" + request.label + ".png")).string());
     }
-    const int64_t last = wanted.rbegin()->first;
 
     auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why);
     if (!show) return fail("no offscreen OpenGL: " + why);
-    while (show->nextFrame() <= last && !show->ended()) {
-        const int64_t frame = show->nextFrame();
+    // Only the frames wanted are drawn at their size; the ones between are
+    // played where nobody sees them, which leaves the same state.
+    for (auto it = wanted.begin(); it != wanted.end();) {
+        const int64_t frame = it->first;
+        if (options.playEveryFrame) {
+            while (show->nextFrame() < frame && !show->ended())
+                show->drawNextFrame();
+        } else {
+            show->skipTo(frame);
+        }
+        if (show->ended()) break;
         show->drawNextFrame();
-        const auto [begin, end] = wanted.equal_range(frame);
-        if (begin == end) continue;
         const auto rgb = show->readPixels();
-        for (auto it = begin; it != end; ++it) {
+        for (const auto end = wanted.upper_bound(frame); it != end; ++it) {
             if (!tev::png::writeRgb(it->second, options.width, options.height, rgb.data(), &why)) {
                 return fail(why);
             }
@@ -174,6 +180,12 @@ int captureVideo(Options options, const Span& span) {
     bool written = true;
     {
         tev::capture::FrameWriter writer(*ffmpeg, kQueuedFrames);
+        if (!options.playEveryFrame) {
+            show->skipTo(span.firstFrame, [&] {
+                progress.update(show->nextFrame());
+                return !interrupted;
+            });
+        }
         while (show->nextFrame() < span.endFrame && !show->ended() && !interrupted) {
             const int64_t frame = show->nextFrame();
             show->drawNextFrame();
