@@ -1,5 +1,7 @@
 #include "capture_options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <sstream>
 
@@ -43,9 +45,21 @@ const char kUsage[] =
     "  --help          this text\n"
     "  --version       the version of the program\n";
 
+namespace {
+const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
+                                "medium",    "slow",      "slower",   "veryslow"};
+}  // namespace
+
+bool choosesH264(const std::string& video) {
+    std::string extension = std::filesystem::path(video).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".mp4" || extension == ".m4v" || extension == ".mov";
+}
+
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string* error) {
     Options options;
-    bool spanGiven = false;
+    bool spanGiven = false, encodingGiven = false;
     auto fail = [error](const std::string& why) -> std::optional<Options> {
         *error = why;
         return std::nullopt;
@@ -66,7 +80,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         }
         if (arg != "--at" && arg != "--out" && arg != "--size" && arg != "--fps" &&
             arg != "--video" && arg != "--audio" && arg != "--from" && arg != "--to" &&
-            arg != "--data") {
+            arg != "--data" && arg != "--preset" && arg != "--quality") {
             return fail("unknown argument '" + arg + "'");
         }
         if (i + 1 >= args.size()) return fail(arg + " needs a value");
@@ -92,6 +106,23 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 cli::parseShowTime(arg, value, arg == "--from" ? &options.from : &options.to);
             if (!why.empty()) return fail(why);
             spanGiven = true;
+        } else if (arg == "--preset") {
+            if (std::find_if(std::begin(kPresets), std::end(kPresets), [&](const char* name) {
+                    return value == name;
+                }) == std::end(kPresets)) {
+                return fail("--preset: '" + value +
+                            "' is not one of ultrafast, superfast, veryfast, faster, fast, "
+                            "medium, slow, slower, veryslow");
+            }
+            options.preset = value;
+            encodingGiven = true;
+        } else if (arg == "--quality") {
+            double q = 0.0;
+            if (!cli::parseNumber(value, &q) || q != static_cast<int>(q) || q < 0 || q > 51) {
+                return fail("--quality: '" + value + "' is not a whole number from 0 to 51");
+            }
+            options.quality = static_cast<int>(q);
+            encodingGiven = true;
         } else if (arg == "--data") {
             const std::string why = cli::parseDataFolder(value, &options.dataDir);
             if (!why.empty()) return fail(why);
@@ -109,6 +140,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
     if (!options.frames.empty()) {
         if (options.outDir.empty()) return fail("--out DIR is needed with --at");
         if (spanGiven) return fail("--from and --to go with --video or --audio");
+        if (encodingGiven) return fail("--preset and --quality go with --video");
         if (options.fps == 0) options.fps = 60;
         return options;
     }
@@ -117,6 +149,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         std::filesystem::path(options.video).extension().string().size() < 2) {
         return fail("--video: '" + options.video +
                     "' needs an extension such as .mp4 (it picks the format)");
+    }
+    if (encodingGiven && !choosesH264(options.video)) {
+        return fail(
+            "--preset and --quality go with --video FILE.mp4 (or .m4v, .mov), which is H.264");
     }
     if (options.fps == 0) options.fps = 30;
     if (!(options.from < options.to)) return fail("--from must come before --to");

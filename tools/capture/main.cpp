@@ -124,15 +124,15 @@ std::vector<std::string> ffmpegCommand(const Options& options, const std::string
                                      "-framerate", std::to_string(options.fps), "-i", "pipe:0",
                                      // The music.
                                      "-i", wav, "-map", "0:v:0", "-map", "1:a:0", "-vf", "vflip"};
-    std::string extension = fs::path(output).extension().string();
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == ".mp4" || extension == ".m4v" || extension == ".mov") {
-        for (const char* arg :
-             {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-threads", "1", "-pix_fmt",
-              "yuv420p", "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart"}) {
-            args.push_back(arg);
-        }
+    if (tev::capture::choosesH264(output)) {
+        const std::vector<std::string> h264 = {
+            "-c:v",         "libx264", "-preset",
+            options.preset, "-crf",    std::to_string(options.quality),
+            "-threads",     "1",       "-pix_fmt",
+            "yuv420p",      "-c:a",    "aac",
+            "-b:a",         "192k",    "-movflags",
+            "+faststart"};
+        args.insert(args.end(), h264.begin(), h264.end());
     }
     args.push_back(output);
     return args;
