@@ -43,7 +43,9 @@ void flatBlendState(GLenum destinationFactor);
 float randomFraction();
 
 // Overlays.
-void drawNoiseVeil(float t);
+// Unseen (see drawFrame) the veil makes its random draws but not its noise:
+// the next frame makes all of it anew before anything shows it.
+void drawNoiseVeil(float t, bool seen = true);
 void drawPictureShow(float t);
 void drawBlackFadeIn(float t);
 void drawWhiteFlash(float t);

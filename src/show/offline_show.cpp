@@ -1,7 +1,5 @@
 #include "show/offline_show.h"
 
-#include <GL/gl.h>
-
 #include "show/frame_timer.h"
 #include "show/reshape.h"
 #include "show/show.h"
@@ -9,9 +7,6 @@
 namespace tev {
 
 namespace {
-// The side of the picture that skipped frames are drawn into.
-constexpr int kScratchSide = 8;
-
 bool quitRequested = false;
 void noteQuit() {
     quitRequested = true;
@@ -112,29 +107,17 @@ void OfflineShow::drawNextFrame() {
     setClockTo(clockFrame_ + 1);
 }
 
+void OfflineShow::drawNextFrameUnseen() {
+    drawFrame(false);
+    ++frame_;
+    setClockTo(clockFrame_ + 1);
+}
+
 void OfflineShow::skipTo(int64_t frame, const std::function<bool()>& afterEach) {
-    auto play = [&] {
-        while (frame_ < frame && !ended()) {
-            drawNextFrame();
-            if (afterEach && !afterEach()) break;
-        }
-    };
-    // On a display the picture's framebuffer is bound, and a scratch one
-    // would leave the drawable's bound when it goes.
-    std::unique_ptr<platform::OffscreenPicture> scratch;
-    if (!picture_ && frame_ < frame && !ended()) {
-        scratch = platform::OffscreenPicture::create(kScratchSide, kScratchSide, 32, nullptr);
+    while (frame_ < frame && !ended()) {
+        drawNextFrameUnseen();
+        if (afterEach && !afterEach()) break;
     }
-    if (!scratch) return play();
-    // Only the pixels differ there: the show reads the viewport only to
-    // choose how it draws (scissor boxes, filters), and puts back what it
-    // changes for that; nothing it keeps comes from the framebuffer.
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glViewport(0, 0, kScratchSide, kScratchSide);
-    play();
-    scratch.reset();  // binds the drawable's framebuffer again
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
 void OfflineShow::restart() {

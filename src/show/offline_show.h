@@ -36,15 +36,17 @@ class OfflineShow {
 
     // Draws the next frame and moves the clock on by one frame.
     void drawNextFrame();
+    // The same unseen (see skipTo).
+    void drawNextFrameUnseen();
 
     // Plays on until `frame` is the next frame (or the show ends) without
     // keeping the pictures. What a frame leaves for the next (the kept
     // values, the random draws, the frame timer, the GL state) depends on
-    // the frame step, never on the size drawn at, so these frames go into a
-    // picture of a few pixels and cost the same whatever the show's size;
-    // the frames drawn after are byte for byte those of playing every one.
+    // the frame step, never on its pixels, so these frames are drawn unseen,
+    // with no pixel work, and cost the same whatever the show's size; the
+    // frames drawn after are byte for byte those of playing every one.
     // `afterEach`, when given, is called after each frame; false stops
-    // there. On a display the frames are drawn as they are.
+    // there.
     void skipTo(int64_t frame, const std::function<bool()>& afterEach = {});
 
     // Ends the frame as the window's loop does, with a buffer swap; offscreen

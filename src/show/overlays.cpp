@@ -9,6 +9,7 @@
 
 #include "assets/gl_stream.h"
 #include "assets/magnified_draw.h"
+#include "proc/crt_random.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -143,7 +144,7 @@ bool pictureShowCoversView(float t) {
     return squareCoversView(perspective(60.0, 1.0, 300.0) * modelview, 1.0, 0.0);
 }
 
-void drawNoiseVeil(float t) {
+void drawNoiseVeil(float t, bool seen) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(60.0, 1.0, 1.0, 300.0);
@@ -156,7 +157,8 @@ void drawNoiseVeil(float t) {
     const int side = noiseTexture.height;
     const PixelBuffer& pixels = noiseTexture.pixels;
     const bool holds = side > 0 && pixels.size() >= static_cast<size_t>(side) * side;
-    for (int y = 0; y < side; ++y) {
+    if (!seen) randSkip(side > 0 ? static_cast<uint64_t>(side) * side : 0);
+    for (int y = 0; seen && y < side; ++y) {
         for (int x = 0; x < side; ++x) {
             const auto value = static_cast<uint8_t>(static_cast<int>(255.0f * randomFraction()));
             if (holds) pixels[static_cast<size_t>(y) * side + x] = value;

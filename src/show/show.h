@@ -38,8 +38,11 @@ bool showSetup();
 // Releases what set-up put on the heap; before the window goes.
 void showTeardown();
 
-// Draws one frame of the show at the current show time.
-void drawFrame();
+// Draws one frame of the show at the current show time. A frame drawn
+// unseen (only to reach a later one) leaves the very state a seen one
+// leaves, for the next frame, and sends no pixel work: no clear, no
+// geometry, no flush.
+void drawFrame(bool seen = true);
 
 // The show time now: tick seconds minus the origin, rounded to a float.
 float computeShowClock();

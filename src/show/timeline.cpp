@@ -66,7 +66,7 @@ std::bitset<kBlockCount + 1> scheduledBlocks(float t) {
     return on;
 }
 
-void drawFrame() {
+void drawFrame(bool seen) {
     kept.showClock = computeShowClock();
     const float t = kept.showClock;
     frameTimer().update();
@@ -78,7 +78,9 @@ void drawFrame() {
     // the depth buffer, and the next frame that tests it clears it first, so
     // the built show clears the colour alone.
     const bool depthRead = literalGlStream || on[kLitSceneA] || on[kLitSceneB];
-    glClear(GL_COLOR_BUFFER_BIT | (depthRead ? GL_DEPTH_BUFFER_BIT : 0));
+    // Unseen, every draw is as good as covered.
+    const bool unseen = !seen && !literalGlStream;
+    if (!unseen) glClear(GL_COLOR_BUFFER_BIT | (depthRead ? GL_DEPTH_BUFFER_BIT : 0));
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -94,11 +96,13 @@ void drawFrame() {
     // Draws that a later full-opacity square of this frame paints over change
     // no pixel. Nothing before the flash tests depth then, and every block
     // keeps its state changes, so only their geometry goes.
-    const bool flashCovers = !literalGlStream && on[kWhiteFlash] && whiteFlashCoversView(t);
-    const bool pictureCovers = !literalGlStream && on[kPictureShow] && pictureShowCoversView(t);
-    frameCoveredLater = flashCovers || pictureCovers;
-    run(kNoiseVeil, [&] { drawNoiseVeil(t); });
-    frameCoveredLater = flashCovers;
+    const bool flashCovers =
+        !unseen && !literalGlStream && on[kWhiteFlash] && whiteFlashCoversView(t);
+    const bool pictureCovers =
+        !unseen && !literalGlStream && on[kPictureShow] && pictureShowCoversView(t);
+    frameCoveredLater = unseen || flashCovers || pictureCovers;
+    run(kNoiseVeil, [&] { drawNoiseVeil(t, !unseen); });
+    frameCoveredLater = unseen || flashCovers;
     run(kPictureShow, [&] { drawPictureShow(t); });
     run(kLogoWave, [&] { drawLogoWave(t); });
     run(kTextureLayers, [&] { drawTextureLayers(t); });
@@ -125,11 +129,12 @@ void drawFrame() {
     run(kClockReadout, [&] { drawClockReadout(t); });
     run(kBlackFadeIn, [&] { drawBlackFadeIn(t); });
     if (spriteRing) run(kRing, [&] { spriteRing->draw(t, 45.0f, discTexture.textureName); });
-    frameCoveredLater = false;
+    frameCoveredLater = unseen;
     run(kWhiteFlash, [&] { drawWhiteFlash(t); });
+    frameCoveredLater = false;
     if (on[kShowEnd] && quitRequest != nullptr) quitRequest();
     enterBlock(0);
-    glFlush();
+    if (!unseen) glFlush();
 }
 
 }  // namespace tev
