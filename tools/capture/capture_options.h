@@ -7,8 +7,8 @@
 
 namespace tev::capture {
 
-inline constexpr const char* kDefaultPreset = "ultrafast";
-inline constexpr int kDefaultQuality = 20;
+inline constexpr const char* kDefaultPreset = "medium";
+inline constexpr int kDefaultQuality = 24;
 
 // Whether a video file of that name gets H.264 and AAC (its extension is
 // .mp4, .m4v or .mov, in any case).
