@@ -108,7 +108,7 @@ void OfflineShow::drawNextFrame() {
 }
 
 void OfflineShow::drawNextFrameUnseen() {
-    drawFrame(false);
+    drawUnseenFrame();
     ++frame_;
     setClockTo(clockFrame_ + 1);
 }

@@ -38,11 +38,13 @@ bool showSetup();
 // Releases what set-up put on the heap; before the window goes.
 void showTeardown();
 
-// Draws one frame of the show at the current show time. A frame drawn
-// unseen (only to reach a later one) leaves the very state a seen one
-// leaves, for the next frame, and sends no pixel work: no clear, no
-// geometry, no flush.
-void drawFrame(bool seen = true);
+// Draws one frame of the show at the current show time.
+void drawFrame();
+
+// The same frame unseen, only to reach a later one: it leaves the very state
+// for the next frame that drawFrame leaves, and sends no pixel work (no
+// clear, no geometry, no flush).
+void drawUnseenFrame();
 
 // The show time now: tick seconds minus the origin, rounded to a float.
 float computeShowClock();

@@ -14,6 +14,7 @@ namespace tev {
 namespace {
 QuitRequest quitRequest = nullptr;
 BlockHook blockHook = nullptr;
+bool unseenFrame = false;  // drawUnseenFrame's
 
 void enterBlock(int block) {
     if (blockHook != nullptr) blockHook(block);
@@ -66,7 +67,13 @@ std::bitset<kBlockCount + 1> scheduledBlocks(float t) {
     return on;
 }
 
-void drawFrame(bool seen) {
+void drawUnseenFrame() {
+    unseenFrame = true;
+    drawFrame();
+    unseenFrame = false;
+}
+
+void drawFrame() {
     kept.showClock = computeShowClock();
     const float t = kept.showClock;
     frameTimer().update();
@@ -79,7 +86,7 @@ void drawFrame(bool seen) {
     // the built show clears the colour alone.
     const bool depthRead = literalGlStream || on[kLitSceneA] || on[kLitSceneB];
     // Unseen, every draw is as good as covered.
-    const bool unseen = !seen && !literalGlStream;
+    const bool unseen = unseenFrame && !literalGlStream;
     if (!unseen) glClear(GL_COLOR_BUFFER_BIT | (depthRead ? GL_DEPTH_BUFFER_BIT : 0));
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glMatrixMode(GL_PROJECTION);
