@@ -95,9 +95,10 @@ cmp -s <(tail -c +45 "$WORK/span.wav") \
 default_preset=$(./tev-capture --help | sed -nE 's/.*--preset P .*default ([a-z]+).*/\1/p')
 default_quality=$(./tev-capture --help | sed -nE 's/.*--quality Q .*default ([0-9]+).*/\1/p')
 [[ -n "$default_preset" && -n "$default_quality" ]] || fail "--help names no default preset or quality"
-x264_settings() { strings "$1" | grep -m1 -o 'x264 - core.*'; }
-x264_settings "$WORK/span.mp4" | grep -q " crf=$default_quality.0 " ||
-    fail "the default capture is not at quality $default_quality: $(x264_settings "$WORK/span.mp4")"
+x264_settings() { strings "$1" | grep -o 'x264 - core.*' | head -n 1; }
+settings=$(x264_settings "$WORK/span.mp4")
+[[ "$settings" == *" crf=$default_quality.0 "* ]] ||
+    fail "the default capture is not at quality $default_quality: $settings"
 ./tev-capture --video "$WORK/slow.mp4" --size 64x48 --from 108 --to 109 --preset slow \
     --quality 30 2>"$WORK/err" || fail "capture with --preset slow failed: $(cat "$WORK/err")"
 settings=$(x264_settings "$WORK/slow.mp4")

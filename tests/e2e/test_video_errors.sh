@@ -35,7 +35,7 @@ expect_status 2 "no frame" --video "$V" --fps 1 --from 129.5 --to 130
 expect_status 2 "not a whole number" --video "$V" --fps 0
 expect_status 2 "WIDTHxHEIGHT" --video "$V" --size 10
 expect_status 2 "is not one of" --video "$V" --preset quick
-expect_status 2 "is not one of" --video "$V" --preset
+expect_status 2 "needs a value" --video "$V" --preset
 expect_status 2 "from 0 to 51" --video "$V" --quality 52
 expect_status 2 "from 0 to 51" --video "$V" --quality 20.5
 expect_status 2 "go with --video FILE.mp4" --video "$WORK/v.mkv" --preset medium
