@@ -41,7 +41,7 @@ const char kUsage[] =
     "  --size WxH      frame size in pixels (default 800x600)\n"
     "  --fps N         frames per second of the virtual clock (default 60 with\n"
     "                  --at, 30 with --video and --audio)\n"
-    "  --preset P      x264's preset for .mp4, .m4v and .mov (default medium):\n"
+    "  --preset P      x264's preset for .mp4, .m4v and .mov (default superfast):\n"
     "                  ultrafast, superfast, veryfast, faster, fast, medium,\n"
     "                  slow, slower, veryslow; faster ones take less time and\n"
     "                  make larger files\n"

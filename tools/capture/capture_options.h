@@ -7,7 +7,7 @@
 
 namespace tev::capture {
 
-inline constexpr const char* kDefaultPreset = "medium";
+inline constexpr const char* kDefaultPreset = "superfast";
 inline constexpr int kDefaultQuality = 24;
 
 // Whether a video file of that name gets H.264 and AAC (its extension is
