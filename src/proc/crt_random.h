@@ -16,6 +16,9 @@ int rand();
 // Restart the sequence from `seed` (the state is 1 at program start).
 void srand(uint32_t seed);
 
+// Moves on by `count` values at once, as that many calls of rand() would.
+void randSkip(uint64_t count);
+
 // Seams for tests and tools: the raw state, and how many values were drawn.
 uint32_t randState();
 uint64_t randDrawCount();

@@ -28,16 +28,6 @@ void SpriteRing::draw(DrawContext& context, float now, float start, GLuint textu
 }
 
 void SpriteRing::drawSprites(DrawContext& context, GLuint texture, float phase) {
-    // 6 radians is not a rational part of a turn, so the points scatter
-    // around the circle instead of repeating. Every angle is a whole number.
-    float a = 0.0f;
-    for (auto& point : ringPoints) {
-        point[0] = static_cast<float>(4.0 * cCos(a));
-        point[1] = static_cast<float>(4.0 * cSin(a));
-        point[2] = static_cast<float>(2.25 * cSin(5.0f * a + phase));
-        a += 6.0f;
-    }
-
     glDisable(GL_FOG);
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
@@ -49,18 +39,28 @@ void SpriteRing::drawSprites(DrawContext& context, GLuint texture, float phase) 
     glEnable(GL_COLOR_MATERIAL);
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
 
-    const bool send = context.sendsGeometry(0.5f);
+    // Left out, each sprite's moves undo themselves and its texture
+    // coordinate is the same: one is as good as all.
+    if (!context.sendsGeometry(0.5f)) {
+        skipTexturedQuad(0.0f, 0.0f);
+        return;
+    }
+    // 6 radians is not a rational part of a turn, so the points scatter
+    // around the circle instead of repeating. Every angle is a whole number.
+    float a = 0.0f;
+    for (auto& point : ringPoints) {
+        point[0] = static_cast<float>(4.0 * cCos(a));
+        point[1] = static_cast<float>(4.0 * cSin(a));
+        point[2] = static_cast<float>(2.25 * cSin(5.0f * a + phase));
+        a += 6.0f;
+    }
     for (int sprite = 0; sprite < 100; ++sprite) {
         const float* point = ringPoints[ringSpriteIndex(sprite)];
         glPushMatrix();
         glTranslatef(point[0], point[1], point[2]);
-        if (send) {
-            glBegin(GL_QUADS);
-            texturedQuad(0.0f, 0.0f, 0.1f, 1.0f);
-            glEnd();
-        } else {
-            skipTexturedQuad(0.0f, 0.0f);
-        }
+        glBegin(GL_QUADS);
+        texturedQuad(0.0f, 0.0f, 0.1f, 1.0f);
+        glEnd();
         glPopMatrix();
     }
 }

@@ -50,7 +50,9 @@ void flatBlendState(GLenum destinationFactor);
 float randomFraction();
 
 // Overlays.
-void drawNoiseVeil(DrawContext& context, float t);
+// Unseen (see drawFrame) the veil makes its random draws but not its noise:
+// the next frame makes all of it anew before anything shows it.
+void drawNoiseVeil(DrawContext& context, float t, bool seen = true);
 void drawPictureShow(DrawContext& context, float t);
 void drawBlackFadeIn(DrawContext& context, float t);
 void drawWhiteFlash(DrawContext& context, float t);

@@ -112,6 +112,20 @@ void OfflineShow::drawNextFrame(GlStream stream) {
     setClockTo(clockFrame_ + 1);
 }
 
+void OfflineShow::drawNextFrameUnseen() {
+    drawContext.stream = GlStream::Built;  // the literal stream is never unseen
+    drawUnseenFrame();
+    ++frame_;
+    setClockTo(clockFrame_ + 1);
+}
+
+void OfflineShow::skipTo(int64_t frame, const std::function<bool()>& afterEach) {
+    while (frame_ < frame && !ended()) {
+        drawNextFrameUnseen();
+        if (afterEach && !afterEach()) break;
+    }
+}
+
 void OfflineShow::restart() {
     showTeardown();
     quitRequested = false;

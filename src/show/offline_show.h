@@ -9,6 +9,7 @@
 // scales that onto a drawable of the display's size between black bars.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,9 +38,21 @@ class OfflineShow {
     // Draws the next frame, sent as `stream` (draw/draw_context.h), and
     // moves the clock on by one frame.
     void drawNextFrame(GlStream stream = GlStream::Built);
+    // The same unseen (see skipTo), in the built stream.
+    void drawNextFrameUnseen();
     // What the built stream left out or sent more cheaply since the program
     // started.
     const DrawCounts& drawCounts() const { return drawContext.counts; }
+
+    // Plays on until `frame` is the next frame (or the show ends) without
+    // keeping the pictures. What a frame leaves for the next (the kept
+    // values, the random draws, the frame timer, the GL state) depends on
+    // the frame step, never on its pixels, so these frames are drawn unseen,
+    // with no pixel work, and cost the same whatever the show's size; the
+    // frames drawn after are byte for byte those of playing every one.
+    // `afterEach`, when given, is called after each frame; false stops
+    // there.
+    void skipTo(int64_t frame, const std::function<bool()>& afterEach = {});
 
     // Ends the frame as the window's loop does, with a buffer swap; offscreen
     // that changes no pixel, but GL trace tools count frames by it. On a

@@ -10,6 +10,7 @@
 #include "draw/magnified_draw.h"
 #include "draw/matrix4.h"
 #include "draw/projection.h"
+#include "proc/crt_random.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"
@@ -122,7 +123,7 @@ bool pictureShowCoversView(float t) {
     return squareCoversView(perspective(60.0, 1.0, 300.0) * modelview, 1.0, 0.0);
 }
 
-void drawNoiseVeil(DrawContext& context, float t) {
+void drawNoiseVeil(DrawContext& context, float t, bool seen) {
     loadPerspective(60.0, 1.0, 1.0, 300.0);
 
     // Fresh noise every frame: bytes 0..254, rows then columns, both bounds
@@ -131,7 +132,8 @@ void drawNoiseVeil(DrawContext& context, float t) {
     const int side = noiseTexture.height;
     const PixelBuffer& pixels = noiseTexture.pixels;
     const bool holds = side > 0 && pixels.size() >= static_cast<size_t>(side) * side;
-    for (int y = 0; y < side; ++y) {
+    if (!seen) randSkip(side > 0 ? static_cast<uint64_t>(side) * side : 0);
+    for (int y = 0; seen && y < side; ++y) {
         for (int x = 0; x < side; ++x) {
             const auto value = static_cast<uint8_t>(static_cast<int>(255.0f * randomFraction()));
             if (holds) pixels[static_cast<size_t>(y) * side + x] = value;

@@ -47,6 +47,11 @@ void showTeardown();
 // Draws one frame of the show at the current show time.
 void drawFrame();
 
+// The same frame unseen, only to reach a later one: it leaves the very state
+// for the next frame that drawFrame leaves, and sends no pixel work (no
+// clear, no geometry, no flush).
+void drawUnseenFrame();
+
 // The show time now: tick seconds minus the origin, rounded to a float.
 float computeShowClock();
 

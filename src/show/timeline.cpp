@@ -14,6 +14,7 @@ namespace tev {
 namespace {
 QuitRequest quitRequest = nullptr;
 BlockHook blockHook = nullptr;
+bool unseenFrame = false;  // drawUnseenFrame's
 
 void enterBlock(int block) {
     if (blockHook != nullptr) blockHook(block);
@@ -104,6 +105,12 @@ std::bitset<kBlockCount + 1> scheduledBlocks(float t) {
     return on;
 }
 
+void drawUnseenFrame() {
+    unseenFrame = true;
+    drawFrame();
+    unseenFrame = false;
+}
+
 void drawFrame() {
     kept.showClock = computeShowClock();
     const float t = kept.showClock;
@@ -117,7 +124,9 @@ void drawFrame() {
     // the built show clears the colour alone.
     DrawContext& context = drawContext;
     const bool depthRead = context.literal() || on[kLitSceneA] || on[kLitSceneB];
-    glClear(GL_COLOR_BUFFER_BIT | (depthRead ? GL_DEPTH_BUFFER_BIT : 0));
+    // Unseen, every draw is as good as covered.
+    const bool unseen = unseenFrame && !context.literal();
+    if (!unseen) glClear(GL_COLOR_BUFFER_BIT | (depthRead ? GL_DEPTH_BUFFER_BIT : 0));
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     loadPerspective(60.0, 1.0, 1.0, 1000.0);
 
@@ -129,11 +138,13 @@ void drawFrame() {
     // Draws that a later full-opacity square of this frame paints over change
     // no pixel. Nothing before the flash tests depth then, and every block
     // keeps its state changes, so only their geometry goes.
-    const bool flashCovers = !context.literal() && on[kWhiteFlash] && whiteFlashCoversView(t);
-    const bool pictureCovers = !context.literal() && on[kPictureShow] && pictureShowCoversView(t);
-    context.coveredLater = flashCovers || pictureCovers;
-    run(kNoiseVeil, [&] { drawNoiseVeil(context, t); });
-    context.coveredLater = flashCovers;
+    const bool flashCovers =
+        !unseen && !context.literal() && on[kWhiteFlash] && whiteFlashCoversView(t);
+    const bool pictureCovers =
+        !unseen && !context.literal() && on[kPictureShow] && pictureShowCoversView(t);
+    context.coveredLater = unseen || flashCovers || pictureCovers;
+    run(kNoiseVeil, [&] { drawNoiseVeil(context, t, !unseen); });
+    context.coveredLater = unseen || flashCovers;
     run(kPictureShow, [&] { drawPictureShow(context, t); });
     run(kLogoWave, [&] { drawLogoWave(context, t); });
     run(kTextureLayers, [&] { drawTextureLayers(context, t); });
@@ -162,11 +173,12 @@ void drawFrame() {
     if (spriteRing) {
         run(kRing, [&] { spriteRing->draw(context, t, 45.0f, discTexture.textureName); });
     }
-    context.coveredLater = false;
+    context.coveredLater = unseen;
     run(kWhiteFlash, [&] { drawWhiteFlash(context, t); });
+    context.coveredLater = false;
     if (on[kShowEnd] && quitRequest != nullptr) quitRequest();
     enterBlock(0);
-    glFlush();
+    if (!unseen) glFlush();
 }
 
 }  // namespace tev

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tev-capture needs no display: it writes the frames asked for, the same
-# bytes on every run, and refuses bad arguments with a message.
+# bytes on every run and whether the frames before them are drawn or
+# skipped, and refuses bad arguments with a message.
 TEV_E2E_SERVER=none
 source "$(dirname "$0")/lib.sh" "$@"
 
@@ -17,6 +18,16 @@ done
 # t = 0 is black, t = 110 is inside the white flash.
 [[ "$(convert "$WORK/a/t0.png" -format '%[fx:maxima]' info:)" == 0 ]] || fail "t0 not black"
 [[ "$(convert "$WORK/a/t110.png" -format '%[fx:minima]' info:)" == 1 ]] || fail "t110 not white"
+
+# Frames reached by skipping are those of drawing every frame before them,
+# late ones too.
+env -u DISPLAY -u WAYLAND_DISPLAY ./tev-capture --at 5,47.3,124.5 --size 64x48 \
+    --out "$WORK/skipped" || fail "the skipped run failed"
+env -u DISPLAY -u WAYLAND_DISPLAY ./tev-capture --at 5,47.3,124.5 --size 64x48 --every-frame \
+    --out "$WORK/drawn" || fail "the --every-frame run failed"
+for t in 5 47.3 124.5; do
+    cmp -s "$WORK/skipped/t$t.png" "$WORK/drawn/t$t.png" || fail "t$t.png differs when skipped"
+done
 
 ./tev-capture --help | grep -q "usage: tev-capture" || fail "--help"
 for bad in "--at" "--at 5" "--at x --out $WORK/c" "--at 140 --out $WORK/c" \

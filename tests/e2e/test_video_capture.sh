@@ -2,7 +2,8 @@
 # tev-capture --video: a span around the white flash, encoded with its music,
 # has one video and one audio stream of the span's length, and the flash's
 # first frame comes with the module's section change at 109.5 s. --audio
-# writes the same music as a WAV, sample for sample.
+# writes the same music as a WAV, sample for sample. --preset and --quality
+# reach the encoder.
 TEV_E2E_SERVER=none
 source "$(dirname "$0")/lib.sh" "$@"
 # a - b within tolerance
@@ -85,6 +86,21 @@ near "$lag" 0 0.001 || fail "span.wav is $lag s off the module"
 cmp -s <(tail -c +45 "$WORK/span.wav") \
     <(tail -c +$((44 + 108 * 44100 * 4 + 1)) "$WORK/whole.wav" | head -c $((3 * 44100 * 4))) ||
     fail "the span's music is not the whole render's from 108 s on"
+
+# --preset and --quality reach x264, which names its settings in the stream;
+# the default is what --help says it is.
+default_preset=$(./tev-capture --help | sed -nE 's/.*--preset P .*default ([a-z]+).*/\1/p')
+default_quality=$(./tev-capture --help | sed -nE 's/.*--quality Q .*default ([0-9]+).*/\1/p')
+[[ -n "$default_preset" && -n "$default_quality" ]] || fail "--help names no default preset or quality"
+x264_settings() { strings "$1" | grep -o 'x264 - core.*' | head -n 1; }
+settings=$(x264_settings "$WORK/span.mp4")
+[[ "$settings" == *" crf=$default_quality.0 "* ]] ||
+    fail "the default capture is not at quality $default_quality: $settings"
+./tev-capture --video "$WORK/slow.mp4" --size 64x48 --from 108 --to 109 --preset slow \
+    --quality 30 2>"$WORK/err" || fail "capture with --preset slow failed: $(cat "$WORK/err")"
+settings=$(x264_settings "$WORK/slow.mp4")
+[[ "$settings" == *" crf=30.0 "* && "$settings" == *" ref=5 "* ]] ||
+    fail "--preset slow --quality 30 gave: $settings"
 
 # Another container: ffmpeg's own codecs; a progress bar on a terminal.
 script -qec "./tev-capture --video '$WORK/start.mkv' --size 32x24 --fps 10 --to 1" /dev/null \

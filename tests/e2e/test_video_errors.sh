@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# tev-capture's video and audio options refuse bad arguments with status 2
+# tev-capture's video and audio options (the encoder's preset and quality
+# among them) refuse bad arguments with status 2
 # and a message; a missing ffmpeg, an output that cannot be written, an
 # ffmpeg that fails and an interrupt give status 1 and leave no file behind.
 TEV_E2E_SERVER=none
@@ -30,6 +31,13 @@ expect_status 2 "must come before" --video "$V" --from 5 --to 5
 expect_status 2 "no frame" --video "$V" --fps 1 --from 129.5 --to 130
 expect_status 2 "not a whole number" --video "$V" --fps 0
 expect_status 2 "WIDTHxHEIGHT" --video "$V" --size 10
+expect_status 2 "is not one of" --video "$V" --preset quick
+expect_status 2 "needs a value" --video "$V" --preset
+expect_status 2 "from 0 to 51" --video "$V" --quality 52
+expect_status 2 "from 0 to 51" --video "$V" --quality 20.5
+expect_status 2 "go with --video FILE.mp4" --video "$WORK/v.mkv" --preset medium
+expect_status 2 "go with --video FILE.mp4" --audio "$WORK/a.wav" --quality 20
+expect_status 2 "go with --video" --at 1 --out "$WORK" --preset medium
 [[ -z "$(ls -A "$WORK" | grep -v '^out$')" ]] || fail "bad arguments left files: $(ls -A "$WORK")"
 
 # No ffmpeg on PATH: a clear message before any work.

@@ -1,5 +1,7 @@
 #include "capture_options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <sstream>
 
@@ -10,20 +12,21 @@ namespace tev::capture {
 const char kUsage[] =
     "usage: tev-capture --at T1,T2,... --out DIR [--size WxH] [--fps N] [--data DIR]\n"
     "       tev-capture --video FILE [--size WxH] [--fps N] [--from S] [--to S]\n"
-    "                   [--data DIR]\n"
+    "                   [--preset P] [--quality Q] [--data DIR]\n"
     "       tev-capture --audio FILE.wav [--fps N] [--from S] [--to S]\n"
     "\n"
     "Plays the show offscreen from t = 0 with a virtual clock (frame k at k / fps\n"
     "seconds). Needs no display and no sound device.\n"
     "\n"
     "With --at, writes the frame drawn at each time T, rounded to the nearest\n"
-    "frame, as DIR/tT.png.\n"
+    "frame, as DIR/tT.png. The frames before are played unseen (no pixels, the\n"
+    "same state), so a still costs about the same at any T.\n"
     "\n"
     "With --video, encodes the frames drawn from --from to --to with the music\n"
     "through ffmpeg: H.264 and AAC for .mp4, .m4v and .mov, ffmpeg's own choice\n"
     "for any other extension (.mkv, .webm, ...). The show is always played from\n"
     "t = 0, so that what it keeps from frame to frame is right; frames before\n"
-    "--from are drawn but not kept. The audio is libopenmpt's render of the\n"
+    "--from are played unseen. The audio is libopenmpt's render of the\n"
     "module, in step with the frames: up to frame k, round(k * 44100 / fps)\n"
     "samples. A progress bar shows on a terminal.\n"
     "\n"
@@ -38,14 +41,35 @@ const char kUsage[] =
     "  --size WxH      frame size in pixels (default 800x600)\n"
     "  --fps N         frames per second of the virtual clock (default 60 with\n"
     "                  --at, 30 with --video and --audio)\n"
+    "  --preset P      x264's preset for .mp4, .m4v and .mov (default superfast):\n"
+    "                  ultrafast, superfast, veryfast, faster, fast, medium,\n"
+    "                  slow, slower, veryslow; faster ones take less time and\n"
+    "                  make larger files\n"
+    "  --quality Q     x264's rate factor, 0 to 51 (default 24): lower is\n"
+    "                  better and larger, each 6 about doubles the size\n"
+    "  --every-frame   with --at or --from: draw every frame before at full\n"
+    "                  size instead of playing them unseen (slow; the same\n"
+    "                  bytes, for checking)\n"
     "  --data DIR      read DATA.PAK and data/*.tga from DIR instead of the\n"
     "                  show's own data folder\n"
     "  --help          this text\n"
     "  --version       the version of the program\n";
 
+namespace {
+const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
+                                "medium",    "slow",      "slower",   "veryslow"};
+}  // namespace
+
+bool choosesH264(const std::string& video) {
+    std::string extension = std::filesystem::path(video).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".mp4" || extension == ".m4v" || extension == ".mov";
+}
+
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string* error) {
     Options options;
-    bool spanGiven = false;
+    bool spanGiven = false, encodingGiven = false;
     auto fail = [error](const std::string& why) -> std::optional<Options> {
         *error = why;
         return std::nullopt;
@@ -60,9 +84,13 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             options.version = true;
             return options;
         }
+        if (arg == "--every-frame") {
+            options.playEveryFrame = true;
+            continue;
+        }
         if (arg != "--at" && arg != "--out" && arg != "--size" && arg != "--fps" &&
             arg != "--video" && arg != "--audio" && arg != "--from" && arg != "--to" &&
-            arg != "--data") {
+            arg != "--data" && arg != "--preset" && arg != "--quality") {
             return fail("unknown argument '" + arg + "'");
         }
         if (i + 1 >= args.size()) return fail(arg + " needs a value");
@@ -88,6 +116,23 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 cli::parseShowTime(arg, value, arg == "--from" ? &options.from : &options.to);
             if (!why.empty()) return fail(why);
             spanGiven = true;
+        } else if (arg == "--preset") {
+            if (std::find_if(std::begin(kPresets), std::end(kPresets), [&](const char* name) {
+                    return value == name;
+                }) == std::end(kPresets)) {
+                return fail("--preset: '" + value +
+                            "' is not one of ultrafast, superfast, veryfast, faster, fast, "
+                            "medium, slow, slower, veryslow");
+            }
+            options.preset = value;
+            encodingGiven = true;
+        } else if (arg == "--quality") {
+            double q = 0.0;
+            if (!cli::parseNumber(value, &q) || q != static_cast<int>(q) || q < 0 || q > 51) {
+                return fail("--quality: '" + value + "' is not a whole number from 0 to 51");
+            }
+            options.quality = static_cast<int>(q);
+            encodingGiven = true;
         } else if (arg == "--data") {
             const std::string why = cli::parseDataFolder(value, &options.dataDir);
             if (!why.empty()) return fail(why);
@@ -105,6 +150,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
     if (!options.frames.empty()) {
         if (options.outDir.empty()) return fail("--out DIR is needed with --at");
         if (spanGiven) return fail("--from and --to go with --video or --audio");
+        if (encodingGiven) return fail("--preset and --quality go with --video");
         if (options.fps == 0) options.fps = 60;
         return options;
     }
@@ -113,6 +159,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         std::filesystem::path(options.video).extension().string().size() < 2) {
         return fail("--video: '" + options.video +
                     "' needs an extension such as .mp4 (it picks the format)");
+    }
+    if (encodingGiven && !choosesH264(options.video)) {
+        return fail(
+            "--preset and --quality go with --video FILE.mp4 (or .m4v, .mov), which is H.264");
     }
     if (options.fps == 0) options.fps = 30;
     if (!(options.from < options.to)) return fail("--from must come before --to");

@@ -7,6 +7,13 @@
 
 namespace tev::capture {
 
+inline constexpr const char* kDefaultPreset = "superfast";
+inline constexpr int kDefaultQuality = 24;
+
+// Whether a video file of that name gets H.264 and AAC (its extension is
+// .mp4, .m4v or .mov, in any case).
+bool choosesH264(const std::string& video);
+
 struct FrameRequest {
     std::string label;  // the time as written on the command line
     double seconds = 0.0;
@@ -23,6 +30,11 @@ struct Options {
     int width = 800;
     int height = 600;
     int fps = 0;  // 0 until given: 60 for --at, 30 for --video and --audio
+    // H.264's settings for .mp4, .m4v and .mov: x264's preset and its
+    // constant rate factor (lower is better and larger).
+    std::string preset = kDefaultPreset;  // --preset
+    int quality = kDefaultQuality;        // --quality
+    bool playEveryFrame = false;          // --every-frame: draw the frames before at full size too
     bool help = false;
     bool version = false;
 };

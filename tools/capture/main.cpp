@@ -63,17 +63,23 @@ int captureFrames(Options options) {
         const auto frame = static_cast<int64_t>(std::llround(request.seconds * options.fps));
         wanted.emplace(frame, (fs::path(options.outDir) / ("t" + request.label + ".png")).string());
     }
-    const int64_t last = wanted.rbegin()->first;
 
     auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why);
     if (!show) return fail("no offscreen OpenGL: " + why);
-    while (show->nextFrame() <= last && !show->ended()) {
-        const int64_t frame = show->nextFrame();
+    // Only the frames wanted are drawn at their size; the ones between are
+    // played where nobody sees them, which leaves the same state.
+    for (auto it = wanted.begin(); it != wanted.end();) {
+        const int64_t frame = it->first;
+        if (options.playEveryFrame) {
+            while (show->nextFrame() < frame && !show->ended())
+                show->drawNextFrame();
+        } else {
+            show->skipTo(frame);
+        }
+        if (show->ended()) break;
         show->drawNextFrame();
-        const auto [begin, end] = wanted.equal_range(frame);
-        if (begin == end) continue;
         const auto rgb = show->readPixels();
-        for (auto it = begin; it != end; ++it) {
+        for (const auto end = wanted.upper_bound(frame); it != end; ++it) {
             if (!tev::png::writeRgb(it->second, options.width, options.height, rgb.data(), &why)) {
                 return fail(why);
             }
@@ -119,15 +125,15 @@ std::vector<std::string> ffmpegCommand(const Options& options, const std::string
                                      "-framerate", std::to_string(options.fps), "-i", "pipe:0",
                                      // The music.
                                      "-i", wav, "-map", "0:v:0", "-map", "1:a:0", "-vf", "vflip"};
-    std::string extension = fs::path(output).extension().string();
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == ".mp4" || extension == ".m4v" || extension == ".mov") {
-        for (const char* arg :
-             {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-threads", "1", "-pix_fmt",
-              "yuv420p", "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart"}) {
-            args.push_back(arg);
-        }
+    if (tev::capture::choosesH264(output)) {
+        const std::vector<std::string> h264 = {
+            "-c:v",         "libx264", "-preset",
+            options.preset, "-crf",    std::to_string(options.quality),
+            "-threads",     "1",       "-pix_fmt",
+            "yuv420p",      "-c:a",    "aac",
+            "-b:a",         "192k",    "-movflags",
+            "+faststart"};
+        args.insert(args.end(), h264.begin(), h264.end());
     }
     args.push_back(output);
     return args;
@@ -176,6 +182,12 @@ int captureVideo(Options options, const Span& span) {
     bool written = true;
     {
         tev::capture::FrameWriter writer(*ffmpeg, kQueuedFrames);
+        if (!options.playEveryFrame) {
+            show->skipTo(span.firstFrame, [&] {
+                progress.update(show->nextFrame());
+                return !interrupted;
+            });
+        }
         while (show->nextFrame() < span.endFrame && !show->ended() && !interrupted) {
             const int64_t frame = show->nextFrame();
             show->drawNextFrame();

@@ -32,5 +32,22 @@ TEST(CrtRandom, StaysWithinFifteenBitsAcrossTheWrap) {
     }
 }
 
+TEST(CrtRandom, SkipLandsWhereThatManyDrawsLandAndCountsThem) {
+    // 4096 is one noise veil's worth; the others cross bit boundaries.
+    for (uint64_t count : {0ull, 1ull, 2ull, 3ull, 4096ull, 4097ull, 123457ull}) {
+        for (uint32_t seed : {1u, 0xFFFFFFFFu, 0x80000000u}) {
+            srand(seed);
+            for (uint64_t i = 0; i < count; ++i)
+                rand();
+            const uint32_t drawn = randState();
+            srand(seed);
+            const uint64_t before = randDrawCount();
+            randSkip(count);
+            EXPECT_EQ(randState(), drawn) << count << " from " << seed;
+            EXPECT_EQ(randDrawCount(), before + count);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tev
