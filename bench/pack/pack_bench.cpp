@@ -13,7 +13,7 @@
 
 #include "assets/pack_file.h"
 #include "assets/picture_budget.h"
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "platform/headless_gl.h"
 #include "platform/offscreen_picture.h"
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 #include "proc/layer_stack.h"
 #include "proc/setup_layers.h"
 #include "proc/texture_kinds.h"

@@ -7,8 +7,8 @@
 #include <new>
 
 #include "assets/picture_budget.h"
-#include "platform/little_endian.h"
-#include "platform/regular_file.h"
+#include "portable/little_endian.h"
+#include "portable/regular_file.h"
 
 namespace tev {
 

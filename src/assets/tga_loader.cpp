@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "assets/picture_budget.h"
-#include "platform/little_endian.h"
-#include "platform/regular_file.h"
+#include "portable/little_endian.h"
+#include "portable/regular_file.h"
 
 namespace tev {
 

@@ -7,7 +7,7 @@
 #include "platform/clock.h"
 #include "platform/data_dir.h"
 #include "platform/mode_guardian.h"
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 #include "shell/app.h"
 #include "shell/command_line.h"
 #include "tev_version.h"

@@ -5,13 +5,14 @@
 #   check_layers.sh SRC_DIR
 set -uo pipefail
 src=${1:?usage: check_layers.sh SRC_DIR}
-layers=(platform proc assets scenes show shell)
+layers=(portable platform proc assets scenes show shell)
 status=0
 
-# Layers a layer may include: its own, platform, and those below it.
+# Layers a layer may include: its own, platform, portable and those below it.
 allowed() {
     local layer=$1 i
     echo platform
+    echo portable
     for i in "${!layers[@]}"; do
         [[ ${layers[$i]} == platform ]] && continue
         echo "${layers[$i]}"

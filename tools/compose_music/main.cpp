@@ -12,7 +12,7 @@
 #include "check.h"
 #include "file_io.h"
 #include "it_format.h"
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 #include "song.h"
 
 constexpr char kUsage[] = "usage: tev-compose-music OUT.it\n";

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 
 constexpr char kUsage[] = "usage: tev-embed INPUT OUTPUT.cpp SYMBOL\n";
 

@@ -16,8 +16,8 @@
 #include "glyph_sheet.h"
 #include "pack_io.h"
 #include "pictures.h"
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 #include "sprites.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "assets/embedded_image.h"
 #include "file_io.h"
 #include "glyph_sheet.h"
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "assets/embedded_image.h"
 #include "file_io.h"
 #include "icon.h"
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 #include "title_art.h"
 
 namespace {

@@ -9,8 +9,8 @@
 
 #include "file_io.h"
 #include "pack_io.h"
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 #include "tev_version.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <system_error>
 
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 #include "proc/setup_layers.h"
 #include "proc/texture_kinds.h"
 #include "tev_version.h"
