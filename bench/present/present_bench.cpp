@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/headless_gl.h"
-#include "platform/offscreen_picture.h"
+#include "platform/native/headless_gl.h"
+#include "platform/native/offscreen_picture.h"
 #include "portable/standard_output.h"
 
 namespace {

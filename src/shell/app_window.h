@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
+#include "platform/display.h"
 #include "platform/events.h"
-#include "platform/gl_window.h"
 #include "show/reshape.h"
 
 namespace tev {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/headless_gl.h"
-#include "platform/offscreen_picture.h"
+#include "platform/native/headless_gl.h"
+#include "platform/native/offscreen_picture.h"
 #include "show/show_state.h"
 
 namespace tev {

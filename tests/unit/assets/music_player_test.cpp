@@ -17,7 +17,7 @@
 #include "assets/music_player.h"
 #include "embedded.h"
 #include "module_audio.h"
-#include "platform/pulse_latency.h"
+#include "platform/native/pulse_latency.h"
 #include "platform/sound.h"
 #include "temp_dir.h"
 

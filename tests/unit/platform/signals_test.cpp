@@ -10,7 +10,7 @@
 
 #include <cstdlib>
 
-#include "platform/mode_guardian.h"
+#include "platform/native/mode_guardian.h"
 #include "platform/termination_signals.h"
 
 namespace tev::platform {

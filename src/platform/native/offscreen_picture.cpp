@@ -1,4 +1,4 @@
-#include "platform/offscreen_picture.h"
+#include "platform/native/offscreen_picture.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "platform/mode_guardian.h"
+#include "platform/native/mode_guardian.h"
 
 namespace tev::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/mode_guardian.h"
+#include "platform/native/mode_guardian.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>

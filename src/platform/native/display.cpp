@@ -1,4 +1,4 @@
-#include "platform/gl_window.h"
+#include "platform/display.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -9,10 +9,10 @@
 #include <string>
 
 #include "platform/gl_context_serial.h"
-#include "platform/mode_guardian.h"
-#include "platform/offscreen_picture.h"
+#include "platform/native/mode_guardian.h"
+#include "platform/native/offscreen_picture.h"
+#include "platform/native/window_loss.h"
 #include "platform/termination_signals.h"
-#include "platform/window_loss.h"
 
 namespace tev::platform {
 
