@@ -9,7 +9,7 @@
 #include "assets/clip_matrix.h"
 #include "assets/gl_stream.h"
 #include "assets/texture.h"
-#include "platform/native/offscreen_picture.h"
+#include "platform/display.h"
 
 namespace tev {
 

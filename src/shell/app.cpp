@@ -4,7 +4,6 @@
 
 #include "platform/display.h"
 #include "platform/message_box.h"
-#include "platform/native/window_loss.h"
 #include "platform/termination_signals.h"
 #include "shell/app_window.h"
 #include "shell/main_loop.h"

@@ -6,7 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/data_dir.h"
-#include "platform/native/mode_guardian.h"
+#include "platform/display.h"
 #include "portable/standard_output.h"
 #include "shell/app.h"
 #include "shell/command_line.h"

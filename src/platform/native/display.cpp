@@ -16,6 +16,9 @@
 
 namespace tev::platform {
 
+// Virtual-key code for an SDL key code; kNoKeyCode and above when there is none.
+uint32_t virtualKeyCode(int32_t sdlKeycode);
+
 struct NativeWindow {
     SDL_Window* sdl = nullptr;
     uint32_t id = 0;
@@ -202,7 +205,7 @@ bool changeDisplayMode(int width, int height, int) {
     return true;
 }
 
-void restoreDisplayMode() {
+void forgetDisplayMode() {
     pendingMode.reset();
 }
 
@@ -354,10 +357,6 @@ void drawableSize(NativeWindow* window, int* width, int* height) {
         return;
     }
     SDL_GL_GetDrawableSize(window->sdl, width, height);
-}
-
-bool isFullscreen(NativeWindow* window) {
-    return window->fullscreen;
 }
 
 void connectEvents(EventQueue& queue, NativeWindow* window) {
