@@ -545,11 +545,11 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(tev::bench::kUsage, stdout);
-        return tev::platform::endOfPrinting("tev-bench");
+        return tev::endOfPrinting("tev-bench");
     }
     if (options->version) {
         std::puts("tev-bench " TEV_VERSION);
-        return tev::platform::endOfPrinting("tev-bench");
+        return tev::endOfPrinting("tev-bench");
     }
     return run(*options);
 }

@@ -94,7 +94,6 @@ BENCHMARK(BM_PlainScan)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 // The library prints --help and ends the process by itself.
-[[maybe_unused]] const bool outputChecked =
-    tev::platform::checkStandardOutputAtExit("tev-bench-pack");
+[[maybe_unused]] const bool outputChecked = tev::checkStandardOutputAtExit("tev-bench-pack");
 
 BENCHMARK_MAIN();

@@ -55,7 +55,6 @@ BENCHMARK(present)
 }  // namespace
 
 // The library prints --help and ends the process by itself.
-[[maybe_unused]] const bool outputChecked =
-    tev::platform::checkStandardOutputAtExit("tev-bench-present");
+[[maybe_unused]] const bool outputChecked = tev::checkStandardOutputAtExit("tev-bench-present");
 
 BENCHMARK_MAIN();

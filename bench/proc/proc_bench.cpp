@@ -92,7 +92,6 @@ BENCHMARK(BM_SineRemap)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 // The library prints --help and ends the process by itself.
-[[maybe_unused]] const bool outputChecked =
-    tev::platform::checkStandardOutputAtExit("tev-bench-proc");
+[[maybe_unused]] const bool outputChecked = tev::checkStandardOutputAtExit("tev-bench-proc");
 
 BENCHMARK_MAIN();

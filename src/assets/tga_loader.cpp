@@ -65,7 +65,7 @@ void applyColourKey(uint8_t* rgba, size_t pixelCount) {
 
 TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
     texture.path = path;
-    File file(platform::openRegularFile(path));
+    File file(openRegularFile(path));
     if (!file) return TgaDecode::Failed;
 
     // Reaching the end of the file is not an error here: fields it lacks

@@ -214,11 +214,11 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(tev::capture::kUsage, stdout);
-        return tev::platform::endOfPrinting("tev-capture");
+        return tev::endOfPrinting("tev-capture");
     }
     if (options->version) {
         std::puts("tev-capture " TEV_VERSION);
-        return tev::platform::endOfPrinting("tev-capture");
+        return tev::endOfPrinting("tev-capture");
     }
     if (!options->frames.empty()) return captureFrames(*options);
 

@@ -20,7 +20,7 @@ constexpr char kUsage[] = "usage: tev-compose-music OUT.it\n";
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
-        return tev::platform::endOfPrinting("tev-compose-music");
+        return tev::endOfPrinting("tev-compose-music");
     }
     if (argc != 2) {
         std::fputs(kUsage, stderr);
