@@ -12,7 +12,7 @@
 #include "frame_report.h"
 #include "frame_timing.h"
 #include "platform/data_dir.h"
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 #include "tev_version.h"
 
 namespace {
@@ -59,11 +59,11 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(tev::bench::kUsage, stdout);
-        return tev::platform::endOfPrinting("tev-bench");
+        return tev::endOfPrinting("tev-bench");
     }
     if (options->version) {
         std::puts("tev-bench " TEV_VERSION);
-        return tev::platform::endOfPrinting("tev-bench");
+        return tev::endOfPrinting("tev-bench");
     }
     return run(*options);
 }

@@ -13,7 +13,7 @@
 
 #include "assets/pack_file.h"
 #include "assets/picture_budget.h"
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 
 namespace {
 
@@ -96,7 +96,6 @@ BENCHMARK(BM_PlainScan)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 // The library prints --help and ends the process by itself.
-[[maybe_unused]] const bool outputChecked =
-    tev::platform::checkStandardOutputAtExit("tev-bench-pack");
+[[maybe_unused]] const bool outputChecked = tev::checkStandardOutputAtExit("tev-bench-pack");
 
 BENCHMARK_MAIN();

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/headless_gl.h"
-#include "platform/offscreen_picture.h"
-#include "platform/standard_output.h"
+#include "platform/native/headless_gl.h"
+#include "platform/native/offscreen_picture.h"
+#include "portable/standard_output.h"
 
 namespace {
 
@@ -55,7 +55,6 @@ BENCHMARK(present)
 }  // namespace
 
 // The library prints --help and ends the process by itself.
-[[maybe_unused]] const bool outputChecked =
-    tev::platform::checkStandardOutputAtExit("tev-bench-present");
+[[maybe_unused]] const bool outputChecked = tev::checkStandardOutputAtExit("tev-bench-present");
 
 BENCHMARK_MAIN();

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 #include "proc/layer_stack.h"
 #include "proc/setup_layers.h"
 #include "proc/texture_kinds.h"
@@ -92,7 +92,6 @@ BENCHMARK(BM_SineRemap)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 // The library prints --help and ends the process by itself.
-[[maybe_unused]] const bool outputChecked =
-    tev::platform::checkStandardOutputAtExit("tev-bench-proc");
+[[maybe_unused]] const bool outputChecked = tev::checkStandardOutputAtExit("tev-bench-proc");
 
 BENCHMARK_MAIN();

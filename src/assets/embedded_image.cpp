@@ -1,6 +1,6 @@
 #include "assets/embedded_image.h"
 
-#include "platform/little_endian.h"
+#include "portable/little_endian.h"
 
 namespace tev {
 

@@ -7,8 +7,8 @@
 #include <new>
 
 #include "assets/picture_budget.h"
-#include "platform/little_endian.h"
-#include "platform/regular_file.h"
+#include "portable/little_endian.h"
+#include "portable/regular_file.h"
 
 namespace tev {
 
@@ -90,7 +90,7 @@ uint8_t readEntry(const char* packPath, char* entryName, Texture& texture) {
     LoadLog& log = loadLog();
     // Read only: an installed, read-only pack must be readable too. Anything
     // but a regular file (a FIFO would block for ever) can't be opened.
-    File file(entryName ? platform::openRegularFile(packPath) : nullptr);
+    File file(entryName ? openRegularFile(packPath) : nullptr);
     if (!file) return kPackCannotOpen;
 
     uint8_t header[pack::kHeaderBytes];
@@ -111,7 +111,7 @@ uint8_t readEntry(const char* packPath, char* entryName, Texture& texture) {
 
     // Where the scan stands, counted here so that no entry costs a seek to
     // the end of the file and back.
-    const long long size = platform::fileSize(file.get());
+    const long long size = fileSize(file.get());
     long long position = pack::kHeaderBytes;
     uint8_t entry[pack::kEntryHeaderBytes];
     while (std::fread(entry, 1, sizeof entry, file.get()) == sizeof entry) {

@@ -21,10 +21,13 @@ enum PackStatus : uint8_t {
 
 // Fills `texture`'s width, height, channels and pixels from the first entry
 // named `entryName` (its name and GL texture are left alone). `entryName` is
-// cut to 14 characters in place. A negative payload size, sizes cut off by
-// the end of the file, or a picture over the memory budget (picture_budget.h)
-// end the read with kPackShort, the sizes kept and no pixels. A picture
-// within it whose pixels the file lacks is kPackShort too, the rest zero.
+// cut to 14 characters in place. An entry before it with a negative payload
+// size ends the read with kPackShort; one whose payload runs past the end of
+// the file ends the scan, with kPackNoEntry, as no entry follows it. The
+// wanted entry's sizes cut off by the end of the file, or a picture over the
+// memory budget (picture_budget.h), end the read with kPackShort, the sizes
+// kept and no pixels; a picture whose pixels the file lacks is kPackShort
+// too, the rest zero.
 uint8_t readEntry(const char* packPath, char* entryName, Texture& texture);
 
 // An append-mode text log, opened and closed around every message. The

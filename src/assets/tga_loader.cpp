@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "assets/picture_budget.h"
-#include "platform/little_endian.h"
-#include "platform/regular_file.h"
+#include "portable/little_endian.h"
+#include "portable/regular_file.h"
 
 namespace tev {
 
@@ -67,7 +67,7 @@ void applyColourKey(uint8_t* rgba, size_t pixelCount) {
 
 TgaDecode decodeTga(Texture& texture, const char* path, bool colourKey) {
     texture.path = path;
-    File file(platform::openRegularFile(path));
+    File file(openRegularFile(path));
     if (!file) return TgaDecode::Failed;
 
     // Reaching the end of the file is not an error here: fields it lacks

@@ -15,10 +15,12 @@
 namespace tev {
 
 // The texture's name after the upload; -1 when the file can't be opened
-// (anything but a regular file can't) or read, when its size is negative,
-// when its RGBA picture is over the memory budget (picture_budget.h: the
-// sizes are kept, with no pixels), or when a buffer can't be allocated. A
-// file cut short keeps zeros for the pixels it lacks. Files of other depths
+// (anything but a regular file can't) or read, when its width or height is
+// negative, when its RGBA picture is over the memory budget
+// (picture_budget.h: the sizes are kept, with no pixels), or when a buffer
+// can't be allocated. A width or height of 0 is an empty picture, not a
+// failure: it is uploaded as any other, and a new name with no image is
+// returned. A file cut short keeps zeros for the pixels it lacks. Files of other depths
 // (16-bit gives 2 channels) are read but not converted or uploaded: the
 // texture's previous name is returned. `path` is stored, not copied.
 int loadTga(Texture& texture, const char* path, bool colourKey);

@@ -50,7 +50,7 @@ struct DrawCounts {
 struct DrawContext {
     GlStream stream = GlStream::Built;
     // The drawable has its clip origin at the upper left (an offscreen
-    // picture drawn that way, platform/offscreen_picture.h): window y counts
+    // picture drawn that way, platform/native/offscreen_picture.h): window y counts
     // down from the top, which matters to whoever turns a draw's corners
     // into a scissor box. Fixed for a display cycle.
     bool clipOriginUpperLeft = false;

@@ -2,10 +2,9 @@
 
 #include <cstdio>
 
-#include "platform/gl_window.h"
+#include "platform/display.h"
 #include "platform/message_box.h"
 #include "platform/termination_signals.h"
-#include "platform/window_loss.h"
 #include "shell/app_window.h"
 #include "shell/main_loop.h"
 #include "shell/setup_dialog.h"

@@ -16,10 +16,6 @@ void unregisterWindowClass() {
     platform::quitWindowSystem();
 }
 
-int changeDisplayMode(int width, int height, int bitsPerPixel) {
-    return platform::changeDisplayMode(width, height, bitsPerPixel) ? 1 : 0;
-}
-
 int createAppWindow(AppWindow& w) {
     platform::WindowRequest request;
     request.title = w.title ? w.title : "";
@@ -30,7 +26,8 @@ int createAppWindow(AppWindow& w) {
     if (w.fullscreen == 1) {
         // Without a mode change the picture is scaled to the desktop's mode.
         if (w.modeSwitch == 1) {
-            changeDisplayMode(w.width, w.height, w.bitsPerPixel);  // a refusal is not acted on
+            // A refusal is not acted on.
+            platform::changeDisplayMode(w.width, w.height, w.bitsPerPixel);
         }
         platform::showCursor(false);
     }
@@ -75,7 +72,7 @@ int destroyAppWindow(AppWindow& w) {
         eventQueue().setSource(nullptr);
     }
     if (w.fullscreen != 0) {
-        platform::restoreDisplayMode();
+        platform::forgetDisplayMode();
         platform::showCursor(true);
     }
     return 1;

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
+#include "platform/display.h"
 #include "platform/events.h"
-#include "platform/gl_window.h"
 #include "show/reshape.h"
 
 namespace tev {
@@ -37,14 +37,15 @@ struct AppWindow {
 int registerWindowClass();
 void unregisterWindowClass();
 
-// 1 when the display mode was changed.
-int changeDisplayMode(int width, int height, int bitsPerPixel);
-
-// 1 with the context current; 0 with everything made so far released.
+// 1 with the context current; 0 with everything made so far released. A
+// fullscreen record with modeSwitch asks for a mode of its size first
+// (platform::changeDisplayMode): the mode changes, if at all, when the
+// window is shown.
 int createAppWindow(AppWindow& w);
 
-// Always 1. Also restores the display mode and the cursor of a fullscreen
-// record, whether or not a window exists.
+// Always 1. Releases the context and destroys the window (which puts a
+// changed display mode back); for a fullscreen record, whether or not a
+// window exists, also forgets a mode asked for and shows the cursor again.
 int destroyAppWindow(AppWindow& w);
 
 enum class WindowProcResult { Handled, Default };

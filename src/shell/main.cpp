@@ -6,8 +6,8 @@
 
 #include "platform/clock.h"
 #include "platform/data_dir.h"
-#include "platform/mode_guardian.h"
-#include "platform/standard_output.h"
+#include "platform/display.h"
+#include "portable/standard_output.h"
 #include "shell/app.h"
 #include "shell/command_line.h"
 #include "tev_version.h"
@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
         case tev::CommandLine::Action::Help:
             std::fputs(tev::kUsageLine, stdout);
             std::fputs(tev::kHelpText, stdout);
-            return tev::platform::endOfPrinting("tev-intro");
+            return tev::endOfPrinting("tev-intro");
         case tev::CommandLine::Action::Version:
             std::printf("tev-intro %s\n", TEV_VERSION);
-            return tev::platform::endOfPrinting("tev-intro");
+            return tev::endOfPrinting("tev-intro");
         case tev::CommandLine::Action::Error:
             std::fprintf(stderr, "tev-intro: %s\n%sTry 'tev-intro --help' for more.\n",
                          line.error.c_str(), tev::kUsageLine);

@@ -35,14 +35,9 @@ std::unique_ptr<OfflineShow> OfflineShow::make(int width, int height, int fps, i
         return nullptr;
     }
     std::unique_ptr<OfflineShow> show(new OfflineShow());
-    const bool onDisplay = displayWidth > 0;
-    show->gl_ = platform::HeadlessGl::create(onDisplay ? displayWidth : width,
-                                             onDisplay ? displayHeight : height, error);
-    if (!show->gl_) return nullptr;
-    if (onDisplay) {
-        show->picture_ = platform::OffscreenPicture::create(width, height, 32, error);
-        if (!show->picture_) return nullptr;
-    }
+    show->display_ =
+        platform::OfflineDisplay::create(width, height, displayWidth, displayHeight, error);
+    if (!show->display_) return nullptr;
     show->width_ = width;
     show->height_ = height;
     show->fps_ = fps;
@@ -61,7 +56,7 @@ std::unique_ptr<OfflineShow> OfflineShow::make(int width, int height, int fps, i
 
 OfflineShow::~OfflineShow() {
     showTeardown();
-    picture_.reset();
+    display_.reset();
     setQuitRequest(nullptr);
     platform::setClock(nullptr);
     frameTimer() = FrameTimer(platform::systemClock());
@@ -75,29 +70,20 @@ void OfflineShow::setClockTo(int64_t frame) {
 }
 
 DrawTarget OfflineShow::drawTarget() const {
-    return {.clipOriginUpperLeft = picture_ && picture_->clipOriginUpperLeft()};
+    return {.clipOriginUpperLeft = display_->clipOriginUpperLeft()};
 }
 
 void OfflineShow::present() {
-    if (picture_) picture_->present(gl_->width(), gl_->height());
-    gl_->swapBuffers();
+    display_->present();
 }
 
 void OfflineShow::readPixels(std::vector<uint8_t>& rgb, bool topRowFirst) const {
-    if (picture_) {
-        picture_->readPixels(rgb, topRowFirst);
-    } else {
-        gl_->readPixels(rgb, topRowFirst);
-    }
+    display_->readPicture(rgb, topRowFirst);
 }
 
 std::vector<uint8_t> OfflineShow::readDisplay() const {
     std::vector<uint8_t> rgb;
-    if (picture_) {
-        picture_->readDrawable(gl_->width(), gl_->height(), rgb);
-    } else {
-        gl_->readPixels(rgb);
-    }
+    display_->readDisplay(rgb);
     return rgb;
 }
 

@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/headless_gl.h"
-#include "platform/offscreen_picture.h"
+#include "platform/display.h"
 #include "show/show.h"
 #include "show/show_state.h"
 
@@ -95,8 +94,8 @@ class OfflineShow {
     // On a display: what the last present() showed there, RGB, top row
     // first; the display's size.
     std::vector<uint8_t> readDisplay() const;
-    int displayWidth() const { return gl_->width(); }
-    int displayHeight() const { return gl_->height(); }
+    int displayWidth() const { return display_->displayWidth(); }
+    int displayHeight() const { return display_->displayHeight(); }
 
   private:
     OfflineShow() = default;
@@ -106,8 +105,7 @@ class OfflineShow {
     static std::unique_ptr<OfflineShow> make(int width, int height, int fps, int displayWidth,
                                              int displayHeight, std::string* error);
 
-    std::unique_ptr<platform::HeadlessGl> gl_;
-    std::unique_ptr<platform::OffscreenPicture> picture_;  // on a display only
+    std::unique_ptr<platform::OfflineDisplay> display_;
     int width_ = 0;
     int height_ = 0;
     platform::ManualClock clock_;

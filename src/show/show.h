@@ -32,7 +32,7 @@ void setSetupWaitHook(SetupWaitHook hook);
 // What set-up is told of the drawable a display cycle draws into.
 struct DrawTarget {
     // Drawn with the clip origin at the upper left (an offscreen picture
-    // that needs it, platform/offscreen_picture.h).
+    // that needs it, platform/native/offscreen_picture.h).
     bool clipOriginUpperLeft = false;
 };
 

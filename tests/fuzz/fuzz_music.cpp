@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "platform/module_decoder.h"
+#include "platform/native/module_decoder.h"
 #include "platform/sound.h"
 
 namespace {

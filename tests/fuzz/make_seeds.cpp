@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "assets/pack_format.h"
-#include "platform/little_endian.h"
+#include "portable/little_endian.h"
 
 namespace {
 

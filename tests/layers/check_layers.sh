@@ -1,41 +1,58 @@
 #!/usr/bin/env bash
 # Fails on any include in src/ that runs up the layers: shell > show >
-# scenes > assets > draw > proc, each over platform. Also checks that only the
-# platform layer includes the libraries it stands in for.
+# scenes > assets > draw > proc, each over the platform's contract (the
+# headers at the top of platform/), and portable/ under them all. Also checks
+# that only the platform's backend (platform/<backend>/) includes its own
+# headers and the libraries it stands in for.
 #   check_layers.sh SRC_DIR
 set -uo pipefail
 src=${1:?usage: check_layers.sh SRC_DIR}
-layers=(platform proc draw assets scenes show shell)
+layers=(proc draw assets scenes show shell)
 status=0
 
-# Layers a layer may include: its own, platform, and those below it.
+# Folders a layer may include: its own, the platform's contract, portable/
+# and the layers below it.
 allowed() {
     local layer=$1 i
-    echo platform
-    for i in "${!layers[@]}"; do
-        [[ ${layers[$i]} == platform ]] && continue
-        echo "${layers[$i]}"
-        [[ ${layers[$i]} == "$layer" ]] && return
+    echo platform portable
+    for i in "${layers[@]}"; do
+        echo "$i"
+        [[ $i == "$layer" ]] && return
     done
 }
 
-for layer in "${layers[@]}"; do
-    ok=" $(allowed "$layer" | tr '\n' ' ')"
+check() {
+    local where=$1 ok=" $2 " file line text included
     while IFS=: read -r file line text; do
         included=$(sed -n 's/^#include "\([a-z_]*\)\/.*/\1/p' <<<"$text")
         [[ -z "$included" ]] && continue
         if [[ "$ok" != *" $included "* ]]; then
-            echo "$file:$line: $layer includes $included: $text"
+            echo "$file:$line: $where includes $included: $text"
             status=1
         fi
-    done < <(grep -rnE '^#include "[a-z_]+/' "$src/$layer")
-done
+    done < <(grep -rnE '^#include "[a-z_]+/' "${@:3}")
+}
 
-# Only the platform layer talks to SDL, FLTK, EGL, libopenmpt and X11 (XRandR
-# too), and handles signals.
-if grep -rnE '^#include <(SDL|FL/|EGL/|libopenmpt|X11/|csignal>|signal\.h>)' "$src" |
-    grep -v "^$src/platform/"; then
-    echo "a library only the platform layer may include"
+for layer in "${layers[@]}"; do
+    check "$layer" "$(allowed "$layer" | tr '\n' ' ')" "$src/$layer"
+done
+# Helpers that are no platform use nothing of the program's.
+check portable "portable" "$src/portable"
+# The contract is the same for every backend: it includes none of them.
+check "the platform's contract" "platform portable" $(find "$src/platform" -maxdepth 1 -type f)
+
+# Nothing above the contract, nor the contract itself, includes a backend's
+# own headers.
+if grep -rnE '^#include "platform/[a-z_]+/' "$src" | grep -vE "^$src/platform/[a-z_]+/"; then
+    echo "a backend's header outside its backend: include the contract (platform/*.h)"
+    status=1
+fi
+
+# Only the backend talks to SDL, FLTK, EGL, GLX, libopenmpt, X11 (XRandR
+# too) and PulseAudio, and handles signals.
+if grep -rnE '^#include <(SDL|FL/|EGL/|GL/glx|libopenmpt|X11/|pulse/|csignal>|signal\.h>)' "$src" |
+    grep -vE "^$src/platform/[a-z_]+/"; then
+    echo "a library only the platform's backend may include"
     status=1
 fi
 [[ $status == 0 ]] && echo "every include follows the layers"

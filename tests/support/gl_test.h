@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_gl.h"
+#include "platform/native/headless_gl.h"
 
 namespace tev::test {
 

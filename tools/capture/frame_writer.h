@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/child_process.h"
+#include "platform/native/child_process.h"
 
 namespace tev::capture {
 

@@ -15,11 +15,11 @@
 #include "embedded.h"
 #include "file_io.h"
 #include "frame_writer.h"
-#include "platform/child_process.h"
 #include "platform/data_dir.h"
-#include "platform/music_render.h"
-#include "platform/standard_output.h"
+#include "platform/native/child_process.h"
+#include "platform/native/music_render.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 #include "progress.h"
 #include "show/offline_show.h"
 #include "temporary_file.h"
@@ -228,11 +228,11 @@ int main(int argc, char** argv) {
     }
     if (options->help) {
         std::fputs(tev::capture::kUsage, stdout);
-        return tev::platform::endOfPrinting("tev-capture");
+        return tev::endOfPrinting("tev-capture");
     }
     if (options->version) {
         std::puts("tev-capture " TEV_VERSION);
-        return tev::platform::endOfPrinting("tev-capture");
+        return tev::endOfPrinting("tev-capture");
     }
     if (!options->frames.empty()) return captureFrames(*options);
 

@@ -1,5 +1,5 @@
 #include "wav_file.h"
-#include "platform/little_endian.h"
+#include "portable/little_endian.h"
 
 namespace tev::capture {
 namespace {

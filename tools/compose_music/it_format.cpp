@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 #include <utility>
-#include "platform/little_endian.h"
+#include "portable/little_endian.h"
 
 namespace compose {
 namespace {

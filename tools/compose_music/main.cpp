@@ -12,7 +12,7 @@
 #include "check.h"
 #include "file_io.h"
 #include "it_format.h"
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 #include "song.h"
 
 constexpr char kUsage[] = "usage: tev-compose-music OUT.it\n";
@@ -20,7 +20,7 @@ constexpr char kUsage[] = "usage: tev-compose-music OUT.it\n";
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
-        return tev::platform::endOfPrinting("tev-compose-music");
+        return tev::endOfPrinting("tev-compose-music");
     }
     // An option it does not know (--version) is no file name to write.
     if (argc != 2 || argv[1][0] == '-') {

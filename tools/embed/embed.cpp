@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/standard_output.h"
+#include "portable/standard_output.h"
 
 constexpr char kUsage[] = "usage: tev-embed INPUT OUTPUT.cpp SYMBOL\n";
 
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
-        return tev::platform::endOfPrinting("tev-embed");
+        return tev::endOfPrinting("tev-embed");
     }
     if (argc != 4) {
         std::fputs(kUsage, stderr);

@@ -16,8 +16,8 @@
 #include "glyph_sheet.h"
 #include "pack_io.h"
 #include "pictures.h"
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 #include "sprites.h"
 
 namespace {
@@ -70,7 +70,7 @@ bool writePng(const fs::path& path, int width, int height, int channels,
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::printf("Usage: tev-make-content OUTDIR [--preview DIR]\n");
-        return tev::platform::endOfPrinting("tev-make-content");
+        return tev::endOfPrinting("tev-make-content");
     }
     const bool preview = argc == 4 && std::strcmp(argv[2], "--preview") == 0;
     // An option it does not know (--version) is no folder to write.

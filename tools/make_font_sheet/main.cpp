@@ -13,8 +13,8 @@
 #include "assets/embedded_image.h"
 #include "file_io.h"
 #include "glyph_sheet.h"
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ bool writePreview(const std::filesystem::path& dir, const std::vector<uint8_t>& 
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::printf("Usage: tev-make-font-sheet OUT.bin [--preview DIR]\n");
-        return tev::platform::endOfPrinting("tev-make-font-sheet");
+        return tev::endOfPrinting("tev-make-font-sheet");
     }
     const bool preview = argc == 4 && std::strcmp(argv[2], "--preview") == 0;
     // An option it does not know (--version) is no file name to write.

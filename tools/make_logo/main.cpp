@@ -19,8 +19,8 @@
 #include "assets/embedded_image.h"
 #include "file_io.h"
 #include "icon.h"
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 #include "title_art.h"
 
 namespace {
@@ -91,7 +91,7 @@ constexpr char kUsage[] =
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
-        return tev::platform::endOfPrinting("tev-make-logo");
+        return tev::endOfPrinting("tev-make-logo");
     }
     std::string previewDir;
     std::vector<std::pair<int, std::string>> icons;  // side, file

@@ -9,8 +9,8 @@
 
 #include "file_io.h"
 #include "pack_io.h"
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 #include "tev_version.h"
 
 namespace {
@@ -196,11 +196,11 @@ int main(int argc, char** argv) {
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
                       std::strcmp(argv[1], "help") == 0)) {
         printUsage(stdout);
-        return tev::platform::endOfPrinting("tev-pak");
+        return tev::endOfPrinting("tev-pak");
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::puts("tev-pak " TEV_VERSION);
-        return tev::platform::endOfPrinting("tev-pak");
+        return tev::endOfPrinting("tev-pak");
     }
     const std::string command = argc >= 2 ? argv[1] : "";
     if (command == "list" && argc == 3) return listPack(argv[2]);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <set>
-#include "platform/little_endian.h"
+#include "portable/little_endian.h"
 
 namespace tev::pack {
 namespace {

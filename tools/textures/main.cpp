@@ -7,8 +7,8 @@
 #include <string>
 #include <system_error>
 
-#include "platform/standard_output.h"
 #include "png_io.h"
+#include "portable/standard_output.h"
 #include "proc/setup_layers.h"
 #include "proc/texture_kinds.h"
 #include "tev_version.h"
@@ -42,11 +42,11 @@ bool writeFile(const std::filesystem::path& path, int width, int height, int cha
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         printUsage(stdout);
-        return tev::platform::endOfPrinting("tev-textures");
+        return tev::endOfPrinting("tev-textures");
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::puts("tev-textures " TEV_VERSION);
-        return tev::platform::endOfPrinting("tev-textures");
+        return tev::endOfPrinting("tev-textures");
     }
     if (argc != 2 || argv[1][0] == '\0' || (argv[1][0] == '-' && argv[1][1] != '\0')) {
         printUsage(stderr);

@@ -8,7 +8,7 @@
 
 #include "assets/picture_budget.h"
 #include "gl_test.h"
-#include "platform/little_endian.h"
+#include "portable/little_endian.h"
 #include "temp_dir.h"
 
 namespace tev {

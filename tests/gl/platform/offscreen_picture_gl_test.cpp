@@ -2,7 +2,7 @@
 // the scaling onto a larger drawable between black bars, exact pixels at
 // the same size, and the GL state present() must leave as it found it.
 
-#include "platform/offscreen_picture.h"
+#include "platform/native/offscreen_picture.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_gl.h"
+#include "platform/native/headless_gl.h"
 
 namespace tev::platform {
 namespace {

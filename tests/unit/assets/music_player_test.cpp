@@ -17,7 +17,6 @@
 #include "assets/music_player.h"
 #include "embedded.h"
 #include "module_audio.h"
-#include "platform/pulse_latency.h"
 #include "platform/sound.h"
 #include "temp_dir.h"
 
@@ -154,17 +153,6 @@ TEST_F(MusicPlayerTest, SaysWhenTheFirstSampleIsHeard) {
 
     player.closeSound();
     EXPECT_EQ(platform::soundSongHeardIn(), 0.0) << "the output closed";
-}
-
-// Without a server to ask, the latency is not known (and nothing waits for
-// one or starts one).
-TEST(PulseLatencyTest, UnknownWithoutAServer) {
-    tev::test::TempDir dir;
-    const std::string server = "unix:" + dir.file("no-server");
-    setenv("PULSE_SERVER", server.c_str(), 1);
-    EXPECT_FALSE(platform::pulsePlaybackLatency(4, std::chrono::milliseconds(10),
-                                                std::chrono::milliseconds(200)));
-    unsetenv("PULSE_SERVER");
 }
 
 TEST_F(MusicPlayerTest, DamagedModulesLoadAsNothingAndPlayNothing) {

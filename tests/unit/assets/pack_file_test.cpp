@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "assets/picture_budget.h"
-#include "platform/little_endian.h"
+#include "portable/little_endian.h"
 #include "temp_dir.h"
 
 namespace tev {

@@ -7,7 +7,7 @@
 
 #include "assets/picture_budget.h"
 #include "assets/tga_loader.h"
-#include "platform/little_endian.h"
+#include "portable/little_endian.h"
 #include "temp_dir.h"
 
 namespace tev {

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/mode_guardian.h"
+#include "platform/native/mode_guardian.h"
 
 namespace tev::platform {
 namespace {

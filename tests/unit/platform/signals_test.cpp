@@ -10,7 +10,8 @@
 
 #include <cstdlib>
 
-#include "platform/mode_guardian.h"
+#include "platform/display.h"
+#include "platform/native/mode_guardian.h"
 #include "platform/termination_signals.h"
 
 namespace tev::platform {
@@ -80,8 +81,24 @@ TEST_F(Signals, SignalsInheritedAsIgnoredStayIgnored) {
     }
 }
 
-TEST_F(Signals, WithoutTheHandlersTheDefaultActionStays) {
-    EXPECT_EXIT(raise(SIGHUP), ::testing::KilledBySignal(SIGHUP), "");
+// What the program does at its start before it catches the termination
+// signals (the mode guardian in main, the window system in runProgram)
+// leaves them at their default action: SDL is told to install no handlers
+// of its own, and the guardian's are for fatal signals only.
+TEST_F(Signals, UntilCaughtTheStartLeavesTheDefaultAction) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        EXPECT_EXIT(
+            {
+                unsetenv("DISPLAY");
+                if (!startModeGuardian()) std::_Exit(20);
+                setenv("SDL_VIDEODRIVER", "dummy", 1);
+                if (!initWindowSystem()) std::_Exit(21);
+                raise(signal);
+                std::_Exit(0);
+            },
+            ::testing::KilledBySignal(signal), "")
+            << strsignal(signal);
+    }
 }
 
 // No X display here: the guardian notes nothing, but answers, and the

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/pulse_latency.h"
+#include "platform/native/pulse_latency.h"
 #include "platform/sound.h"
 #include "temp_dir.h"
 

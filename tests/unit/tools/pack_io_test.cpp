@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "assets/pack_file.h"
-#include "platform/little_endian.h"
+#include "portable/little_endian.h"
 #include "temp_dir.h"
 
 namespace tev {

@@ -24,10 +24,9 @@
 // X errors that do not concern the watched window go on to the handler
 // installed before (SDL's, then Xlib's).
 
-namespace tev::platform {
+#include "platform/display.h"  // kExitWindowLost, windowTakenAway
 
-// The exit status of a show whose window or X connection was taken away.
-constexpr int kExitWindowLost = 4;
+namespace tev::platform {
 
 // Watches an X window of the connection `display` (an Xlib Display*),
 // installing the handlers if they are not installed. Watching another
@@ -47,8 +46,5 @@ bool watchedWindowGone();
 
 // True once after the watched window is gone.
 bool takeWindowLoss();
-
-// Whether any window was taken away during the program's life.
-bool windowTakenAway();
 
 }  // namespace tev::platform

@@ -1,4 +1,4 @@
-#include "platform/mode_guardian.h"
+#include "platform/native/mode_guardian.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <optional>
 #include <vector>
+
+#include "platform/native/signals.h"
 
 namespace tev::platform {
 namespace {
@@ -288,37 +290,8 @@ char ask(char request) {
     }
 }
 
-void onFatalSignal(int signal) {
-    const int savedErrno = errno;
-    restoreGuardedMode();
-    // The default action again, and the same signal: the process ends as
-    // it would have, with its status and core dump. Blocked while this
-    // handler runs, the signal is delivered as it returns.
-    struct sigaction fallback = {};
-    fallback.sa_handler = SIG_DFL;
-    sigemptyset(&fallback.sa_mask);
-    sigaction(signal, &fallback, nullptr);
-    raise(signal);
-    errno = savedErrno;
-}
-
 void restoreAtExit() {
     restoreGuardedMode();
-}
-
-void installFatalSignalHandlers() {
-    // Its own stack, so that a stack overflow's SIGSEGV can run it too.
-    static char alternateStack[64 * 1024];
-    stack_t stack = {};
-    stack.ss_sp = alternateStack;
-    stack.ss_size = sizeof alternateStack;
-    sigaltstack(&stack, nullptr);
-    struct sigaction action = {};
-    action.sa_handler = onFatalSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_ONSTACK;
-    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
-        sigaction(signal, &action, nullptr);
 }
 
 }  // namespace
@@ -345,7 +318,7 @@ bool startModeGuardian() {
     close(ends[1]);
     guardianSocket.store(ends[0]);
     std::atexit(restoreAtExit);
-    installFatalSignalHandlers();
+    catchFatalSignals();
     return true;
 }
 

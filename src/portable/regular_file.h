@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-namespace tev::platform {
+namespace tev {
 
 // Opens `path` for binary reading when it names a regular file (or a link
 // to one); null otherwise. A FIFO would block the open until some other
@@ -15,4 +15,4 @@ FILE* openRegularFile(const char* path);
 // when it can't be told.
 long long fileSize(FILE* file);
 
-}  // namespace tev::platform
+}  // namespace tev

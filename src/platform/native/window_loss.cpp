@@ -1,11 +1,11 @@
-#include "platform/window_loss.h"
+#include "platform/native/window_loss.h"
 
 #include <X11/Xlib.h>
 #include <unistd.h>
 
 #include <cstdio>
 
-#include "platform/mode_guardian.h"
+#include "platform/native/mode_guardian.h"
 
 namespace tev::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/offscreen_picture.h"
+#include "platform/native/offscreen_picture.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -37,24 +37,17 @@ bool load(Call& call, const char* name) {
 }
 
 // With glvnd every name yields an entry point, so the context itself must
-// say that it has framebuffer objects.
-bool contextHasFramebuffers() {
-    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    int major = 0;
-    if (version != nullptr && std::sscanf(version, "%d", &major) == 1 && major >= 3) return true;
-    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    return extensions != nullptr && std::strstr(extensions, "GL_ARB_framebuffer_object") != nullptr;
-}
-
-bool contextHasClipControl() {
+// say that it has the calls: by its version, at least major.minor, or by
+// naming the extension.
+bool contextHas(int wantMajor, int wantMinor, const char* extension) {
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     int major = 0, minor = 0;
-    if (version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
-        (major > 4 || (major == 4 && minor >= 5))) {
+    const int parts = version != nullptr ? std::sscanf(version, "%d.%d", &major, &minor) : 0;
+    if (parts >= 1 && (major > wantMajor || (major == wantMajor && minor >= wantMinor))) {
         return true;
     }
     const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    return extensions != nullptr && std::strstr(extensions, "GL_ARB_clip_control") != nullptr;
+    return extensions != nullptr && std::strstr(extensions, extension) != nullptr;
 }
 
 bool loadFramebufferCalls() {
@@ -101,7 +94,7 @@ std::unique_ptr<OffscreenPicture> OffscreenPicture::create(int width, int height
         return nullptr;
     };
     if (width <= 0 || height <= 0) return fail("the picture's size must be positive");
-    if (!contextHasFramebuffers() || !loadFramebufferCalls()) {
+    if (!contextHas(3, 0, "GL_ARB_framebuffer_object") || !loadFramebufferCalls()) {
         return fail("the OpenGL context has no framebuffer objects");
     }
     std::unique_ptr<OffscreenPicture> picture(new OffscreenPicture());
@@ -132,7 +125,7 @@ std::unique_ptr<OffscreenPicture> OffscreenPicture::create(int width, int height
     // the picture is drawn exactly as a window would be, stored top row
     // first; present() turns it upright. (The clip origin leaves facing,
     // the viewport and the depth range as they are.)
-    if (contextHasClipControl() && load(gl.clipControl, "glClipControl")) {
+    if (contextHas(4, 5, "GL_ARB_clip_control") && load(gl.clipControl, "glClipControl")) {
         gl.clipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
         picture->topRowFirst_ = true;
     }

@@ -1,4 +1,4 @@
-#include "platform/child_process.h"
+#include "platform/native/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "platform/headless_gl.h"
+#include "platform/native/headless_gl.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/gl_context_serial.h"
-#include "platform/offscreen_picture.h"
+#include "platform/native/offscreen_picture.h"
 
 namespace tev::platform {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/music_render.h"
+#include "platform/native/music_render.h"
 
 #include <algorithm>
 
-#include "platform/module_decoder.h"
+#include "platform/native/module_decoder.h"
 
 namespace tev::platform {
 

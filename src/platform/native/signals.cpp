@@ -1,10 +1,12 @@
-#include "platform/termination_signals.h"
+#include "platform/native/signals.h"
 
 #include <signal.h>
 
 #include <atomic>
+#include <cerrno>
 
-#include "platform/mode_guardian.h"
+#include "platform/native/mode_guardian.h"
+#include "platform/termination_signals.h"
 
 namespace tev::platform {
 namespace {
@@ -13,19 +15,32 @@ static_assert(std::atomic<int>::is_always_lock_free, "atomics used in a signal h
 std::atomic<int> firstSignal{0};
 std::atomic<int> pending{0};
 
+// Puts the desktop's mode back, then lets `signal` end the process by its
+// default action, as it would have without a handler. Blocked while the
+// handler that calls this runs, the signal is delivered as it returns.
+void restoreModeAndEndBy(int signal) {
+    const int savedErrno = errno;
+    restoreGuardedMode();
+    struct sigaction fallback = {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(signal, &fallback, nullptr);
+    raise(signal);
+    errno = savedErrno;
+}
+
 void onTerminationSignal(int signal) {
     int none = 0;
     if (!firstSignal.compare_exchange_strong(none, signal)) {
         // The second one: no waiting for the show any more.
-        restoreGuardedMode();
-        struct sigaction fallback = {};
-        fallback.sa_handler = SIG_DFL;
-        sigemptyset(&fallback.sa_mask);
-        sigaction(signal, &fallback, nullptr);
-        raise(signal);  // delivered when this handler returns
+        restoreModeAndEndBy(signal);
         return;
     }
     pending.store(1);
+}
+
+void onFatalSignal(int signal) {
+    restoreModeAndEndBy(signal);
 }
 
 }  // namespace
@@ -58,6 +73,20 @@ bool terminationPending() {
 
 bool takeTermination() {
     return pending.exchange(0) != 0;
+}
+
+void catchFatalSignals() {
+    static char alternateStack[64 * 1024];
+    stack_t stack = {};
+    stack.ss_sp = alternateStack;
+    stack.ss_size = sizeof alternateStack;
+    sigaltstack(&stack, nullptr);
+    struct sigaction action = {};
+    action.sa_handler = onFatalSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_ONSTACK;
+    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        sigaction(signal, &action, nullptr);
 }
 
 }  // namespace tev::platform

@@ -2,14 +2,14 @@
 // The end of what a program printed on standard output, for --help and
 // --version: a write that failed (a full disk, a closed descriptor) is
 // not reported as success. Header only, so that every program, the
-// build-time generators too, can use it without linking the platform.
+// build-time generators too, can use it without linking anything.
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-namespace tev::platform {
+namespace tev {
 
 // The exit status of a program whose output could not be written.
 constexpr int kExitWriteFailed = 1;
@@ -48,4 +48,4 @@ inline bool checkStandardOutputAtExit(const char* program) {
     return true;
 }
 
-}  // namespace tev::platform
+}  // namespace tev

@@ -2,7 +2,7 @@
 // Little-endian integers in byte buffers: the byte order of every file the
 // program and its tools read and write (the pack, TGA and WAV files, the
 // module, the embedded images). Header only, so that tools and tests use it
-// without linking the platform layer.
+// without linking a library.
 
 #include <cstdint>
 #include <vector>

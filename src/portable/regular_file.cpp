@@ -1,10 +1,10 @@
-#include "platform/regular_file.h"
+#include "portable/regular_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tev::platform {
+namespace tev {
 
 FILE* openRegularFile(const char* path) {
     if (path == nullptr) return nullptr;
@@ -29,4 +29,4 @@ long long fileSize(FILE* file) {
     return static_cast<long long>(info.st_size);
 }
 
-}  // namespace tev::platform
+}  // namespace tev

@@ -1,4 +1,4 @@
-#include "platform/pulse_latency.h"
+#include "platform/native/pulse_latency.h"
 
 #include <pulse/pulseaudio.h>
 #include <unistd.h>

@@ -41,11 +41,9 @@
 // process group and session, so a signal to the group, Ctrl-C or a closed
 // terminal does not reach it), and an X server that goes first.
 
-namespace tev::platform {
+#include "platform/display.h"  // startModeGuardian: forks the guardian, installs the handlers
 
-// Forks the guardian and installs the handlers. Call before any thread
-// exists. False, with a warning on standard error, when it cannot.
-bool startModeGuardian();
+namespace tev::platform {
 
 enum class GuardAnswer {
     Noted,       // the configuration is noted: the mode may change
