@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/data_dir.h"
+#include "portable/standard_output.h"
 #include "proc/crt_random.h"
 #include "show/offline_show.h"
 #include "show/show_state.h"
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--help") {
             std::fputs(kUsage, stdout);
-            return 0;
+            return tev::endOfPrinting("tev-bench-still");
         }
         if (arg == "--every-frame") {
             everyFrame = true;
@@ -128,5 +129,5 @@ int main(int argc, char** argv) {
         std::printf("\n");
         std::fflush(stdout);
     }
-    return 0;
+    return tev::endOfPrinting("tev-bench-still");
 }

@@ -500,6 +500,26 @@ kill_pulse() {
     PULSE_PID=""
 }
 
+# Collects what SDL's disk audio driver writes into FILE, whatever the
+# number of display cycles: the driver truncates its file each time a cycle
+# opens the device, so it writes into a FIFO that one reader drains into
+# FILE. A writer that writes nothing (DISK_AUDIO_HOLDER) keeps the FIFO from
+# reaching an end between cycles; once it is killed after the show, the
+# reader (DISK_AUDIO_READER) ends when it has drained the FIFO. Sets
+# SDL_DISKAUDIOFILE; the EXIT trap stops both.
+DISK_AUDIO_READER=""
+DISK_AUDIO_HOLDER=""
+collect_disk_audio() {
+    local file=$1
+    mkfifo "$WORK/audio.fifo"
+    cat "$WORK/audio.fifo" >"$file" &
+    DISK_AUDIO_READER=$!
+    sleep infinity >"$WORK/audio.fifo" &
+    DISK_AUDIO_HOLDER=$!
+    trap 'kill "$DISK_AUDIO_READER" "$DISK_AUDIO_HOLDER" 2>/dev/null; cleanup' EXIT
+    export SDL_DISKAUDIOFILE=$WORK/audio.fifo
+}
+
 # Records the sink's monitor into FILE (16-bit stereo at 44100 Hz), with the
 # arrival times of its pieces in FILE.stamps (see stamp_audio.cpp). The null
 # sink gives its monitor sound only while a stream plays on it, so the quiet

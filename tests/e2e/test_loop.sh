@@ -7,16 +7,9 @@ source "$(dirname "$0")/lib.sh" "$@"
 
 MODULE=$BIN_DIR/../embedded/music.it
 
-# SDL's disk driver truncates its file each time a cycle opens the device;
-# through a FIFO every cycle's sound lands in one file (as in the soak test).
+# Every cycle's sound in one file (see collect_disk_audio).
 audio=$WORK/audio.raw
-mkfifo "$WORK/audio.fifo"
-cat "$WORK/audio.fifo" >"$audio" &
-reader=$!
-sleep infinity >"$WORK/audio.fifo" &
-holder=$!
-trap 'kill "$reader" "$holder" 2>/dev/null; cleanup' EXIT
-export SDL_DISKAUDIOFILE=$WORK/audio.fifo
+collect_disk_audio "$audio"
 
 SDL_AUDIODRIVER=disk start_show_with --windowed --loop
 wait_for_drawn_window

@@ -6,18 +6,9 @@ source "$(dirname "$0")/lib.sh" "$@"
 
 toggles=${TEV_SOAK_TOGGLES:-50}
 
-# SDL's disk driver truncates its file each time a cycle opens the device;
-# through a FIFO every cycle's sound lands in one file. A writer that writes
-# nothing keeps the FIFO from reaching an end between cycles; once it goes
-# after the show, the reader ends when it has drained the FIFO.
+# Every cycle's sound in one file (see collect_disk_audio).
 audio=$WORK/audio.raw
-mkfifo "$WORK/audio.fifo"
-cat "$WORK/audio.fifo" >"$audio" &
-reader=$!
-sleep infinity >"$WORK/audio.fifo" &
-holder=$!
-trap 'kill "$reader" "$holder" 2>/dev/null; cleanup' EXIT
-export SDL_DISKAUDIOFILE=$WORK/audio.fifo
+collect_disk_audio "$audio"
 # Mesa prints every GL error it raises ("Mesa: User error: GL_INVALID_ENUM in ...").
 export MESA_DEBUG=1
 
@@ -60,8 +51,8 @@ if grep -E 'Mesa: User error|GL_INVALID|GL_OUT_OF_MEMORY|GL_STACK_' "$SHOW_ERR";
     fail "GL errors"
 fi
 
-kill "$holder"
-reader_ended() { ! kill -0 "$reader" 2>/dev/null; }
+kill "$DISK_AUDIO_HOLDER"
+reader_ended() { ! kill -0 "$DISK_AUDIO_READER" 2>/dev/null; }
 wait_until 20 "the FIFO drained" reader_ended
 starts=$("$TEST_DIR/tev-test-count-music-starts" "$BIN_DIR/../embedded/music.it" "$audio") ||
     fail "cannot count the music's starts"
