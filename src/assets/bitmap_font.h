@@ -4,8 +4,6 @@
 // glyph, each a 16 x 16 quad followed by a move of `advance` units, so that
 // a string is a single glCallLists over its bytes. Drawn additively, white.
 
-#include <GL/gl.h>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +11,7 @@
 #include "assets/embedded_image.h"
 #include "assets/texture.h"
 #include "draw/draw_context.h"
+#include "gl11/gl11.h"
 
 namespace tev {
 

@@ -1,6 +1,6 @@
 #include "assets/picture_budget.h"
 
-#include <GL/gl.h>
+#include "gl11/gl11.h"
 
 namespace tev {
 

@@ -1,10 +1,9 @@
 #include "assets/texture.h"
 
-#include <GL/glu.h>
-
 #include <limits>
 #include <new>
 
+#include "gl11/gl11.h"
 #include "platform/gl_context_serial.h"
 
 namespace tev {

@@ -21,11 +21,11 @@
 // Whatever reads the pixels (uploads, the opacity scan) still asks holds()
 // for the bytes it is about to read.
 
-#include <GL/gl.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+
+#include "gl11/gl11.h"
 
 namespace tev {
 

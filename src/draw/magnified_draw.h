@@ -19,13 +19,12 @@
 // negative whether the switch-over point is taken as 0 (as llvmpipe does)
 // or as 0.5 (as older GL allowed).
 
-#include <GL/gl.h>
-
 #include <cstddef>
 #include <cstdint>
 
 #include "draw/draw_context.h"
 #include "draw/matrix4.h"
+#include "gl11/gl11.h"
 
 namespace tev {
 

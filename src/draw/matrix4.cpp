@@ -1,6 +1,6 @@
 #include "draw/matrix4.h"
 
-#include <GL/gl.h>
+#include "gl11/gl11.h"
 
 namespace tev {
 

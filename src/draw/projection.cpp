@@ -1,7 +1,6 @@
 #include "draw/projection.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
+#include "gl11/gl11.h"
 
 namespace tev {
 

@@ -45,6 +45,14 @@
 
 #include "gl11/entries.h"
 
+// The layers are compiled with TEV_GL11_STRICT: the names below are all the
+// GL they have. Tests and tools may use the rest of the system's GL beside
+// them (reading pixels, say), which answers the context directly.
+#if !defined(TEV_GL11_STRICT) && __has_include(<GL/gl.h>)
+#include <GL/gl.h>
+#include <GL/glu.h>
+#endif
+
 // The values, spelt as <GL/gl.h> spells them (a macro may be defined twice
 // only with the same spelling).
 #define GL_AMBIENT 0x1200

@@ -2,22 +2,21 @@
 
 #include <cstring>
 
-#include "platform/gl_proc.h"
 #include "platform/message_box.h"
 
 namespace tev {
 
 namespace ext {
-PFNGLACTIVETEXTUREARBPROC glActiveTextureARB = nullptr;
-PFNGLCLIENTACTIVETEXTUREARBPROC glClientActiveTextureARB = nullptr;
-PFNGLMULTITEXCOORD2FARBPROC glMultiTexCoord2fARB = nullptr;
-PFNGLMULTITEXCOORD2FVARBPROC glMultiTexCoord2fvARB = nullptr;
+void (*glActiveTextureARB)(GLenum texture) = nullptr;
+void (*glClientActiveTextureARB)(GLenum texture) = nullptr;
+void (*glMultiTexCoord2fARB)(GLenum target, GLfloat s, GLfloat t) = nullptr;
+void (*glMultiTexCoord2fvARB)(GLenum target, const GLfloat* v) = nullptr;
 }  // namespace ext
 
 namespace {
 template <typename Pointer>
 bool fetch(Pointer& slot, const char* name) {
-    void* address = platform::glProcAddress(name);
+    void* address = gl11::entries.ProcAddress ? gl11::entries.ProcAddress(name) : nullptr;
     if (address == nullptr) return false;
     slot = reinterpret_cast<Pointer>(address);
     return true;

@@ -76,6 +76,9 @@
 //   enterDataDirectory (--data, beside the program, installed, or the
 //   working directory), dataFolderProblem, chooseDataDirectory
 // GL beside the GL 1.1 calls themselves
+//   the layers' GL calls go through the table of gl11/gl11.h: the backend
+//   fills it (natively with Mesa's pipeline, or the subset of gl11/subset.h
+//   over GLES 3 with --gl subset; a page with the subset over WebGL 2)
 //   glProcAddress (gl_proc.h): entry points by name
 //   requireExtension / loadExtension (extension_probe.h): the probe
 //   currentGlContextSerial (gl_context_serial.h): which context is current,

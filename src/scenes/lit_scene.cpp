@@ -1,11 +1,10 @@
 #include "scenes/lit_scene.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 
 #include "draw/draw_context.h"
 #include "draw/projection.h"
+#include "gl11/gl11.h"
 #include "proc/crt_random.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"

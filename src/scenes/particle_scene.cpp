@@ -1,10 +1,9 @@
 #include "scenes/particle_scene.h"
 
-#include <GL/gl.h>
-
 #include <new>
 
 #include "assets/tga_loader.h"
+#include "gl11/gl11.h"
 #include "proc/crt_random.h"
 
 namespace tev {

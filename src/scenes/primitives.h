@@ -4,12 +4,11 @@
 // textured grid that brackets itself, and a cube compiled once into a
 // display list and replayed afterwards.
 
-#include <GL/gl.h>
-
 #include <cstdint>
 #include <vector>
 
 #include "draw/magnified_draw.h"
+#include "gl11/gl11.h"
 
 namespace tev {
 

@@ -3,9 +3,8 @@
 // squares added to the frame at half opacity, on a circle of radius 4 whose
 // heights ripple with time.
 
-#include <GL/gl.h>
-
 #include "draw/draw_context.h"
+#include "gl11/gl11.h"
 
 namespace tev {
 

@@ -1,7 +1,5 @@
 #include "scenes/waving_sheet.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -9,6 +7,7 @@
 #include "draw/draw_context.h"
 #include "draw/magnified_draw.h"
 #include "draw/projection.h"
+#include "gl11/gl11.h"
 #include "platform/extension_probe.h"
 #include "proc/exact_math.h"
 

@@ -4,13 +4,12 @@
 // drawFrame runs them in one fixed order and hands each the show's draw
 // context (draw/draw_context.h).
 
-#include <GL/gl.h>
-
 #include <bitset>
 #include <cstdint>
 #include <string>
 
 #include "draw/draw_context.h"
+#include "gl11/gl11.h"
 
 namespace tev {
 

@@ -1,12 +1,11 @@
 // Three rows of 19 translucent, additive cubes, each swinging on a small
 // circle around its place, the whole arrangement tumbling slowly.
 
-#include <GL/gl.h>
-
 #include <cmath>
 
 #include "draw/draw_context.h"
 #include "draw/projection.h"
+#include "gl11/gl11.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"

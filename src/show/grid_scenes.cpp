@@ -1,11 +1,10 @@
 // Textures drawn through a regular 8 x 8 mesh whose texture coordinates are
 // shifted by sines every frame: the texture ripples, the mesh stays still.
 
-#include <GL/gl.h>
-
 #include <cmath>
 
 #include "draw/draw_context.h"
+#include "gl11/gl11.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"
 #include "show/blocks.h"

@@ -1,8 +1,6 @@
 // Full-view quads laid over the frame: the noise veil, the picture show,
 // the black fade-in and the white flash.
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -10,6 +8,7 @@
 #include "draw/magnified_draw.h"
 #include "draw/matrix4.h"
 #include "draw/projection.h"
+#include "gl11/gl11.h"
 #include "proc/crt_random.h"
 #include "proc/exact_math.h"
 #include "scenes/primitives.h"

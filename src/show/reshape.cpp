@@ -1,8 +1,7 @@
 #include "show/reshape.h"
 
-#include <GL/gl.h>
-
 #include "draw/projection.h"
+#include "gl11/gl11.h"
 
 namespace tev {
 

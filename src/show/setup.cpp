@@ -1,7 +1,5 @@
 // Set-up and tear-down of one display cycle.
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -14,6 +12,7 @@
 #include "assets/picture_budget.h"
 #include "assets/texture_generator.h"
 #include "embedded.h"
+#include "gl11/gl11.h"
 #include "platform/clock.h"
 #include "platform/termination_signals.h"
 #include "proc/setup_layers.h"

@@ -1,7 +1,6 @@
 #include "show/show_state.h"
 
-#include <GL/gl.h>
-
+#include "gl11/gl11.h"
 #include "proc/crt_random.h"
 
 namespace tev {

@@ -2,13 +2,12 @@
 // fog, the pulsing credit line, and the show clock in large flickering
 // digits.
 
-#include <GL/gl.h>
-
 #include <cmath>
 #include <cstdio>
 
 #include "assets/bitmap_font.h"
 #include "draw/projection.h"
+#include "gl11/gl11.h"
 #include "proc/exact_math.h"
 #include "show/blocks.h"
 

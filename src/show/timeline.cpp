@@ -1,7 +1,6 @@
-#include <GL/gl.h>
-
 #include "draw/draw_context.h"
 #include "draw/projection.h"
+#include "gl11/gl11.h"
 #include "platform/clock.h"
 #include "proc/crt_random.h"
 #include "scenes/lit_scene.h"

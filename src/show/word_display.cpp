@@ -3,13 +3,12 @@
 // shared by all words, which decides how much of each word shows once
 // several are active.
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "assets/bitmap_font.h"
 #include "draw/projection.h"
+#include "gl11/gl11.h"
 #include "show/blocks.h"
 #include "show/frame_timer.h"
 #include "show/show.h"

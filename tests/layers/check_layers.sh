@@ -10,11 +10,11 @@ src=${1:?usage: check_layers.sh SRC_DIR}
 layers=(proc draw assets scenes show shell)
 status=0
 
-# Folders a layer may include: its own, the platform's contract, portable/
-# and the layers below it.
+# Folders a layer may include: its own, the platform's contract, the GL it
+# speaks (gl11/gl11.h), portable/ and the layers below it.
 allowed() {
     local layer=$1 i
-    echo platform portable
+    echo platform portable gl11
     for i in "${layers[@]}"; do
         echo "$i"
         [[ $i == "$layer" ]] && return
@@ -38,8 +38,10 @@ for layer in "${layers[@]}"; do
 done
 # Helpers that are no platform use nothing of the program's.
 check portable "portable" "$src/portable"
+# The GL 1.1 subset stands on GLES alone.
+check gl11 "gl11 portable" "$src/gl11"
 # The contract is the same for every backend: it includes none of them.
-check "the platform's contract" "platform portable" $(find "$src/platform" -maxdepth 1 -type f)
+check "the platform's contract" "platform portable gl11" $(find "$src/platform" -maxdepth 1 -type f)
 
 # Nothing above the contract, nor the contract itself, includes a backend's
 # own headers.
@@ -53,6 +55,12 @@ fi
 if grep -rnE '^#include <(SDL|FL/|EGL/|GL/glx|libopenmpt|X11/|pulse/|csignal>|signal\.h>)' "$src" |
     grep -vE "^$src/platform/[a-z_]+/"; then
     echo "a library only the platform's backend may include"
+    status=1
+fi
+# The layers call GL through gl11/gl11.h alone, so that either Mesa's
+# pipeline or the subset can answer every call they make.
+if grep -rnE '^#include <(GL|GLES[0-9]*)/' $(printf "$src/%s " "${layers[@]}"); then
+    echo "a layer includes GL's own headers: include gl11/gl11.h"
     status=1
 fi
 [[ $status == 0 ]] && echo "every include follows the layers"
