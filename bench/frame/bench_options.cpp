@@ -7,6 +7,7 @@ namespace tev::bench {
 const char kUsage[] =
     "usage: tev-bench [--size WxH] [--fps N] [--from S] [--to S] [--mode both|built|literal]\n"
     "                 [--json FILE] [--blocks] [--fragments] [--compare] [--data DIR]\n"
+    "                 [--gl native|subset|both] [--bits 16|32]\n"
     "\n"
     "Plays the show headless from t = 0 with a virtual clock (frame k at k / fps\n"
     "seconds), with glFinish after every frame, and times the frames from --from\n"
@@ -33,6 +34,13 @@ const char kUsage[] =
     "               count the pixels that differ; exit status 1 when any do\n"
     "  --data DIR   read DATA.PAK and data/*.tga from DIR instead of the show's\n"
     "               own data folder\n"
+    "  --gl G       native: Mesa's own fixed-function pipeline (default); subset:\n"
+    "               the program's GL 1.1 subset over OpenGL ES 3, as the\n"
+    "               browser build draws; both: one run each, in that order, then\n"
+    "               the two side by side (with --json FILE, the subset's figures\n"
+    "               go to FILE with -subset before its extension)\n"
+    "  --bits B     16 or 32: the picture's colour, 5-6-5 or 8 bits a channel\n"
+    "               (default 32)\n"
     "  --help       this text\n"
     "  --version    the version of the program\n";
 
@@ -66,7 +74,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             continue;
         }
         if (arg != "--size" && arg != "--fps" && arg != "--from" && arg != "--to" &&
-            arg != "--mode" && arg != "--json" && arg != "--data") {
+            arg != "--mode" && arg != "--json" && arg != "--data" && arg != "--gl" &&
+            arg != "--bits") {
             return fail("unknown argument '" + arg + "'");
         }
         if (i + 1 >= args.size()) return fail(arg + " needs a value");
@@ -83,6 +92,18 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             if (!why.empty()) return fail(why);
         } else if (arg == "--data") {
             const std::string why = cli::parseDataFolder(value, &options.dataDir);
+            if (!why.empty()) return fail(why);
+        } else if (arg == "--gl") {
+            platform::GlPipeline pipeline{};
+            if (value == "both") {
+                options.pipelines = {platform::GlPipeline::Native, platform::GlPipeline::Subset};
+            } else if (platform::glPipelineNamed(value.c_str(), &pipeline)) {
+                options.pipelines = {pipeline};
+            } else {
+                return fail("--gl: '" + value + "' is not native, subset or both");
+            }
+        } else if (arg == "--bits") {
+            const std::string why = cli::parseBits(value, &options.bits);
             if (!why.empty()) return fail(why);
         } else if (arg == "--mode") {
             if (value != "both" && value != "built" && value != "literal") {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/display.h"
+
 namespace tev::bench {
 
 struct Options {
@@ -20,6 +22,9 @@ struct Options {
     bool fragments = false;  // count each block's fragments (implies blocks)
     std::string json;        // --json FILE
     std::string dataDir;     // --data DIR: "" for the show's own
+    // --gl: what answers the show's GL calls, one run each in this order.
+    std::vector<platform::GlPipeline> pipelines{platform::GlPipeline::Native};
+    int bits = 32;  // --bits: the picture's colour
     bool help = false;
     bool version = false;
 };

@@ -146,11 +146,9 @@ void printBlocks(const Measurements& m) {
 }
 
 std::string jsonReport(const Options& options, const Measurements& m) {
-    Json json = {{"width", options.width},
-                 {"height", options.height},
-                 {"fps", options.fps},
-                 {"from", options.from},
-                 {"to", options.to}};
+    Json json = {{"width", options.width}, {"height", options.height}, {"fps", options.fps},
+                 {"from", options.from},   {"to", options.to},         {"gl", m.gl},
+                 {"bits", options.bits}};
     if (!m.built.empty()) json["median_frame_ms_built"] = rounded(m.built.overall().median, 3);
     if (!m.literal.empty()) {
         json["median_frame_ms_literal"] = rounded(m.literal.overall().median, 3);

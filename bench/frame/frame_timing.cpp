@@ -179,11 +179,17 @@ double Measurements::ratio() const {
     return both && literalMedian > 0 ? built.overall().median / literalMedian : 0.0;
 }
 
-std::unique_ptr<OfflineShow> createShow(const Options& options, Measurements& m) {
+std::unique_ptr<OfflineShow> createShow(const Options& options, platform::GlPipeline pipeline,
+                                        Measurements& m) {
     std::string why;
     tev::setSetupStepHook(noteSetupStep);
+    setupSteps.clear();
+    OfflineShow::GlOptions gl;
+    gl.pipeline = pipeline;
+    gl.bitsPerPixel = options.bits;
+    m.gl = pipeline == platform::GlPipeline::Subset ? "subset" : "native";
     const auto createStart = Clock::now();
-    auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why);
+    auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why, gl);
     m.createMs = millisecondsSince(createStart);
     tev::setSetupStepHook(nullptr);
     if (!show) {

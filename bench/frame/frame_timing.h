@@ -27,6 +27,7 @@ struct BlockRow {
 
 // What one run measured.
 struct Measurements {
+    std::string gl = "native";  // what answered the GL calls: native or subset
     FrameTimes built, literal;
     bool both = false;      // both modes from the same state, frame by frame
     int64_t diverged = 0;   // frames after which the two modes' state differed
@@ -54,9 +55,10 @@ struct Measurements {
     double ratio() const;
 };
 
-// The offline show, timing its set-up step by step; null, with the reason on
-// standard error, without offscreen OpenGL.
-std::unique_ptr<OfflineShow> createShow(const Options& options, Measurements& m);
+// The offline show drawn through `pipeline`, timing its set-up step by step;
+// null, with the reason on standard error, without offscreen OpenGL.
+std::unique_ptr<OfflineShow> createShow(const Options& options, platform::GlPipeline pipeline,
+                                        Measurements& m);
 
 // Plays the span asked for, timing every frame in the modes asked for.
 void playShow(OfflineShow& show, const Options& options, Measurements& m);

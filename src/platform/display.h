@@ -48,6 +48,18 @@ bool startModeGuardian();
 
 void showCursor(bool visible);
 
+// What answers the layers' GL calls (gl11/gl11.h) in the contexts made from
+// then on: the system's own fixed-function pipeline, or the subset of our
+// own (gl11/subset.h) drawn with shaders over an OpenGL ES 3.0 context, as a
+// page draws over WebGL 2. Natively the first is the default and the second
+// is there to compare the two on the same machine.
+enum class GlPipeline { Native, Subset };
+void chooseGlPipeline(GlPipeline pipeline);
+GlPipeline chosenGlPipeline();
+// The choice by its command-line name ("native", "subset"); false for any
+// other.
+bool glPipelineNamed(const char* name, GlPipeline* pipeline);
+
 struct WindowRequest {
     const char* title = "";
     int width = 640;
@@ -64,7 +76,9 @@ NativeWindow* createWindow(const WindowRequest& request);
 void destroyWindow(NativeWindow* window);
 void showWindow(NativeWindow* window);
 
-// A compatibility-profile context (a core profile rejects glBegin).
+// A compatibility-profile context (a core profile rejects glBegin); with
+// the subset chosen, an OpenGL ES 3.0 context that the subset draws with
+// once it is made current (a failure to start the subset fails that).
 GlContext createGlContext(NativeWindow* window);
 bool makeCurrent(NativeWindow* window, GlContext context);
 void releaseCurrent(NativeWindow* window);
@@ -105,10 +119,19 @@ bool windowTakenAway();
 // display between black bars.
 class OfflineDisplay {
   public:
+    struct Options {
+        GlPipeline pipeline = GlPipeline::Native;
+        int bitsPerPixel = 32;  // 16: colour 5-6-5, as a 16-bit window has
+    };
     // With its context current; displayWidth 0 for none. Null, with the
     // reason in `error`, when no such context or picture can be made.
     static std::unique_ptr<OfflineDisplay> create(int width, int height, int displayWidth,
-                                                  int displayHeight, std::string* error);
+                                                  int displayHeight, std::string* error,
+                                                  const Options& options);
+    static std::unique_ptr<OfflineDisplay> create(int width, int height, int displayWidth,
+                                                  int displayHeight, std::string* error) {
+        return create(width, height, displayWidth, displayHeight, error, Options{});
+    }
     ~OfflineDisplay();
     OfflineDisplay(const OfflineDisplay&) = delete;
     OfflineDisplay& operator=(const OfflineDisplay&) = delete;

@@ -1,12 +1,14 @@
 #include "shell/command_line.h"
 
 #include "platform/data_dir.h"
+#include "platform/display.h"
 
 namespace tev {
 
 const char kUsageLine[] =
     "usage: tev-intro [--size 640x480|800x600] [--bits 16|32] [--fullscreen|--windowed]\n"
     "                 [--mode-switch] [--data DIR] [--no-sound] [--loop]\n"
+    "                 [--gl native|subset]\n"
     "       tev-intro --help | --version\n";
 
 const char kHelpText[] =
@@ -34,6 +36,9 @@ const char kHelpText[] =
     "                  machine with no sound device or server\n"
     "  --loop          at its end the show starts again from its beginning, in\n"
     "                  the same mode, until Escape or the window is closed\n"
+    "  --gl native     draw with the system's own OpenGL pipeline (default)\n"
+    "  --gl subset     draw through the program's GL 1.1 subset over OpenGL ES 3,\n"
+    "                  as the browser build does (to compare the two)\n"
     "  --help          this text\n"
     "  --version       the version\n"
     "\n"
@@ -67,7 +72,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             value = option.substr(equals + 1);
             option.resize(equals);
         }
-        const bool takesValue = option == "--size" || option == "--bits" || option == "--data";
+        const bool takesValue =
+            option == "--size" || option == "--bits" || option == "--data" || option == "--gl";
         if (!takesValue && value) return failed("option '" + option + "' takes no value");
         if (takesValue && !value) {
             if (i + 1 >= args.size()) return failed("option '" + option + "' needs a value");
@@ -111,6 +117,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             const std::string problem = platform::dataFolderProblem(*value);
             if (!problem.empty()) return failed("--data: '" + *value + "': " + problem);
             line.dataDir = *value;
+        } else if (option == "--gl") {
+            if (!platform::glPipelineNamed(value->c_str(), &line.gl)) {
+                return failed("--gl: '" + *value + "' is neither native nor subset");
+            }
         } else if (option.rfind("-", 0) == 0) {
             return failed("unknown option '" + option + "'");
         } else {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/display.h"
 #include "shell/setup_dialog.h"
 
 namespace tev {
@@ -25,6 +26,8 @@ struct CommandLine {
     std::string dataDir;              // --data: where DATA.PAK and data/ are read
     bool noSound = false;             // --no-sound: no sound output, no music
     bool loop = false;                // --loop: the show starts again at its end
+    // --gl: what answers the show's GL calls
+    platform::GlPipeline gl = platform::GlPipeline::Native;
 
     // Any of the dialog's choices given: the dialog is not shown.
     bool skipsDialog() const { return width || bitsPerPixel || fullscreen; }

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     tev::platform::warnOfMissingData("tev-intro");
+    tev::platform::chooseGlPipeline(line.gl);
     // Forked while the program has a single thread.
     if (line.modeSwitch) tev::platform::startModeGuardian();
     tev::platform::systemClock();  // the tick count starts with the program

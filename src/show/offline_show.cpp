@@ -13,30 +13,31 @@ void noteQuit() {
 }
 }  // namespace
 
-std::unique_ptr<OfflineShow> OfflineShow::create(int width, int height, int fps,
-                                                 std::string* error) {
-    return make(width, height, fps, 0, 0, error);
+std::unique_ptr<OfflineShow> OfflineShow::create(int width, int height, int fps, std::string* error,
+                                                 const GlOptions& gl) {
+    return make(width, height, fps, 0, 0, error, gl);
 }
 
 std::unique_ptr<OfflineShow> OfflineShow::createOnDisplay(int width, int height, int fps,
                                                           int displayWidth, int displayHeight,
-                                                          std::string* error) {
+                                                          std::string* error, const GlOptions& gl) {
     if (displayWidth <= 0 || displayHeight <= 0) {
         if (error) *error = "the display's size must be positive";
         return nullptr;
     }
-    return make(width, height, fps, displayWidth, displayHeight, error);
+    return make(width, height, fps, displayWidth, displayHeight, error, gl);
 }
 
 std::unique_ptr<OfflineShow> OfflineShow::make(int width, int height, int fps, int displayWidth,
-                                               int displayHeight, std::string* error) {
+                                               int displayHeight, std::string* error,
+                                               const GlOptions& gl) {
     if (fps <= 0) {
         if (error) *error = "the frame rate must be positive";
         return nullptr;
     }
     std::unique_ptr<OfflineShow> show(new OfflineShow());
     show->display_ =
-        platform::OfflineDisplay::create(width, height, displayWidth, displayHeight, error);
+        platform::OfflineDisplay::create(width, height, displayWidth, displayHeight, error, gl);
     if (!show->display_) return nullptr;
     show->width_ = width;
     show->height_ = height;

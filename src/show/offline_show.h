@@ -25,11 +25,16 @@ class OfflineShow {
   public:
     // Makes the context and runs set-up (without music). Null, with the
     // reason, when no headless context can be made.
-    static std::unique_ptr<OfflineShow> create(int width, int height, int fps, std::string* error);
+    // `gl` chooses what answers the show's GL calls (Mesa's pipeline or the
+    // subset) and the colour bits of the picture.
+    using GlOptions = platform::OfflineDisplay::Options;
+    static std::unique_ptr<OfflineShow> create(int width, int height, int fps, std::string* error,
+                                               const GlOptions& gl = {});
     // The same drawn as on a display of that size (see above).
     static std::unique_ptr<OfflineShow> createOnDisplay(int width, int height, int fps,
                                                         int displayWidth, int displayHeight,
-                                                        std::string* error);
+                                                        std::string* error,
+                                                        const GlOptions& gl = {});
     ~OfflineShow();
     OfflineShow(const OfflineShow&) = delete;
     OfflineShow& operator=(const OfflineShow&) = delete;
@@ -103,7 +108,8 @@ class OfflineShow {
     DrawTarget drawTarget() const;
 
     static std::unique_ptr<OfflineShow> make(int width, int height, int fps, int displayWidth,
-                                             int displayHeight, std::string* error);
+                                             int displayHeight, std::string* error,
+                                             const GlOptions& gl);
 
     std::unique_ptr<platform::OfflineDisplay> display_;
     int width_ = 0;

@@ -11,8 +11,10 @@ namespace tev::capture {
 
 const char kUsage[] =
     "usage: tev-capture --at T1,T2,... --out DIR [--size WxH] [--fps N] [--data DIR]\n"
+    "                   [--gl native|subset] [--bits 16|32]\n"
     "       tev-capture --video FILE [--size WxH] [--fps N] [--from S] [--to S]\n"
-    "                   [--preset P] [--quality Q] [--data DIR]\n"
+    "                   [--preset P] [--quality Q] [--data DIR] [--gl native|subset]\n"
+    "                   [--bits 16|32]\n"
     "       tev-capture --audio FILE.wav [--fps N] [--from S] [--to S]\n"
     "\n"
     "Plays the show offscreen from t = 0 with a virtual clock (frame k at k / fps\n"
@@ -47,6 +49,11 @@ const char kUsage[] =
     "                  make larger files\n"
     "  --quality Q     x264's rate factor, 0 to 51 (default 24): lower is\n"
     "                  better and larger, each 6 about doubles the size\n"
+    "  --gl native     draw with Mesa's own fixed-function pipeline (default)\n"
+    "  --gl subset     draw through the program's GL 1.1 subset over OpenGL ES 3,\n"
+    "                  as the browser build does, to compare the two\n"
+    "  --bits 16|32    the picture's colour: 5-6-5 or 8 bits a channel (default\n"
+    "                  32), as the setup dialog's colour depth\n"
     "  --every-frame   with --at or --from: draw every frame before at full\n"
     "                  size instead of playing them unseen (slow; the same\n"
     "                  bytes, for checking)\n"
@@ -90,7 +97,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         }
         if (arg != "--at" && arg != "--out" && arg != "--size" && arg != "--fps" &&
             arg != "--video" && arg != "--audio" && arg != "--from" && arg != "--to" &&
-            arg != "--data" && arg != "--preset" && arg != "--quality") {
+            arg != "--data" && arg != "--preset" && arg != "--quality" && arg != "--gl" &&
+            arg != "--bits") {
             return fail("unknown argument '" + arg + "'");
         }
         if (i + 1 >= args.size()) return fail(arg + " needs a value");
@@ -135,6 +143,12 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             encodingGiven = true;
         } else if (arg == "--data") {
             const std::string why = cli::parseDataFolder(value, &options.dataDir);
+            if (!why.empty()) return fail(why);
+        } else if (arg == "--gl") {
+            const std::string why = cli::parseGl(value, &options.gl);
+            if (!why.empty()) return fail(why);
+        } else if (arg == "--bits") {
+            const std::string why = cli::parseBits(value, &options.bits);
             if (!why.empty()) return fail(why);
         } else if (arg == "--size") {
             const std::string why = cli::parseSize(value, &options.width, &options.height);

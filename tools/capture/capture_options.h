@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/display.h"
+
 namespace tev::capture {
 
 inline constexpr const char* kDefaultPreset = "superfast";
@@ -35,6 +37,8 @@ struct Options {
     std::string preset = kDefaultPreset;  // --preset
     int quality = kDefaultQuality;        // --quality
     bool playEveryFrame = false;          // --every-frame: draw the frames before at full size too
+    platform::GlPipeline gl = platform::GlPipeline::Native;  // --gl
+    int bits = 32;                                           // --bits: the picture's colour
     bool help = false;
     bool version = false;
 };

@@ -28,6 +28,13 @@
 
 namespace {
 
+tev::OfflineShow::GlOptions glOptions(const tev::capture::Options& options) {
+    tev::OfflineShow::GlOptions gl;
+    gl.pipeline = options.gl;
+    gl.bitsPerPixel = options.bits;
+    return gl;
+}
+
 namespace fs = std::filesystem;
 using tev::capture::Options;
 using tev::capture::Span;
@@ -64,7 +71,8 @@ int captureFrames(Options options) {
         wanted.emplace(frame, (fs::path(options.outDir) / ("t" + request.label + ".png")).string());
     }
 
-    auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why);
+    auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why,
+                                         glOptions(options));
     if (!show) return fail("no offscreen OpenGL: " + why);
     // Only the frames wanted are drawn at their size; the ones between are
     // played where nobody sees them, which leaves the same state.
@@ -168,7 +176,8 @@ int captureVideo(Options options, const Span& span) {
 
     if (!tev::platform::enterDataDirectory(options.dataDir, &why)) return fail(why);
     tev::platform::warnOfMissingData("tev-capture");
-    auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why);
+    auto show = tev::OfflineShow::create(options.width, options.height, options.fps, &why,
+                                         glOptions(options));
     if (!show) return fail("no offscreen OpenGL: " + why);
     // The encoder yields to the renderer: llvmpipe's threads wait for the
     // slowest of them, so one of them put aside by the encoder would hold up

@@ -58,4 +58,17 @@ std::string parseDataFolder(const std::string& value, std::string* dir) {
     return "";
 }
 
+std::string parseGl(const std::string& value, platform::GlPipeline* pipeline) {
+    if (!platform::glPipelineNamed(value.c_str(), pipeline)) {
+        return "--gl: '" + value + "' is not native or subset";
+    }
+    return "";
+}
+
+std::string parseBits(const std::string& value, int* bits) {
+    if (value != "16" && value != "32") return "--bits: '" + value + "' is not 16 or 32";
+    *bits = value == "16" ? 16 : 32;
+    return "";
+}
+
 }  // namespace tev::cli

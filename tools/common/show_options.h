@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/display.h"
+
 namespace tev::cli {
 
 // A whole string as a finite number; as a whole number within [low, high].
@@ -15,5 +17,8 @@ std::string parseFps(const std::string& value, int* fps);                  // --
 std::string parseShowTime(const std::string& option, const std::string& value,
                           double* seconds);  // --from S, --to S: 0 to 130
 std::string parseDataFolder(const std::string& value, std::string* dir);  // --data DIR: a folder
+std::string parseGl(const std::string& value,
+                    platform::GlPipeline* pipeline);         // --gl native|subset
+std::string parseBits(const std::string& value, int* bits);  // --bits 16|32
 
 }  // namespace tev::cli

@@ -12,6 +12,7 @@
 #include "platform/native/mode_guardian.h"
 #include "platform/native/offscreen_picture.h"
 #include "platform/native/sdl_window.h"
+#include "platform/native/subset_pipeline.h"
 #include "platform/native/window_loss.h"
 
 namespace tev::platform {
@@ -20,6 +21,7 @@ namespace {
 struct ContextRecord {
     SDL_GLContext sdl = nullptr;
     uint64_t serial = 0;
+    bool subset = false;  // an OpenGL ES context the GL subset draws with
 };
 
 std::optional<SDL_DisplayMode> pendingMode;
@@ -132,7 +134,13 @@ NativeWindow* createWindow(const WindowRequest& request) {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    if (chosenGlPipeline() == GlPipeline::Subset) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    } else {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    }
 
     // Fullscreen covers the display at the desktop's own mode, and the
     // picture, drawn at the requested size, is scaled onto it. Only a mode
@@ -208,8 +216,14 @@ void showWindow(NativeWindow* window) {
 
 GlContext createGlContext(NativeWindow* window) {
     SDL_GLContext sdl = SDL_GL_CreateContext(window->sdl);
-    if (sdl == nullptr) return nullptr;
-    return new ContextRecord{sdl, newGlContextSerial()};
+    if (sdl == nullptr) {
+        if (chosenGlPipeline() == GlPipeline::Subset) {
+            std::fprintf(stderr, "tev-intro: no OpenGL ES 3.0 context for the GL subset: %s\n",
+                         SDL_GetError());
+        }
+        return nullptr;
+    }
+    return new ContextRecord{sdl, newGlContextSerial(), chosenGlPipeline() == GlPipeline::Subset};
 }
 
 bool makeCurrent(NativeWindow* window, GlContext context) {
@@ -227,11 +241,20 @@ bool makeCurrent(NativeWindow* window, GlContext context) {
             window->scaled = false;
         }
     }
+    if (record->subset) {
+        std::string why;
+        if (!startSubsetPipeline(window->bitsPerPixel, &why)) {
+            std::fprintf(stderr, "tev-intro: the GL subset cannot start: %s\n", why.c_str());
+            releaseCurrent(window);
+            return false;
+        }
+    }
     return true;
 }
 
 void releaseCurrent(NativeWindow* window) {
-    window->picture.reset();  // its framebuffer belongs to the current context
+    stopSubsetPipeline();     // what it made belongs to the current context
+    window->picture.reset();  // so does the picture's framebuffer
     SDL_GL_MakeCurrent(window->sdl, nullptr);
     setCurrentGlContextSerial(0);
 }
