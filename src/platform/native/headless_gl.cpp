@@ -139,29 +139,7 @@ std::vector<uint8_t> HeadlessGl::readPixels() const {
 
 void HeadlessGl::readPixels(std::vector<uint8_t>& rgb, bool topRowFirst) const {
     glReadBuffer(GL_BACK);
-    if (!gles3_) {
-        readRgbPixels(width_, height_, rgb, topRowFirst, rows_);
-        return;
-    }
-    // OpenGL ES reads GL_RGBA of bytes from any colour buffer (GL_RGB only
-    // where the implementation says so): read that and drop alpha.
-    const size_t w = static_cast<size_t>(width_), h = static_cast<size_t>(height_);
-    rows_.resize(w * h * 4);
-    rgb.resize(w * h * 3);
-    GLint alignment = 4;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rows_.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, alignment);
-    for (size_t y = 0; y < h; ++y) {
-        const uint8_t* from = rows_.data() + (topRowFirst ? h - 1 - y : y) * w * 4;
-        uint8_t* to = rgb.data() + y * w * 3;
-        for (size_t x = 0; x < w; ++x) {
-            to[3 * x] = from[4 * x];
-            to[3 * x + 1] = from[4 * x + 1];
-            to[3 * x + 2] = from[4 * x + 2];
-        }
-    }
+    readRgbPixels(width_, height_, rgb, topRowFirst, rows_);
 }
 
 }  // namespace tev::platform

@@ -36,11 +36,23 @@ bool load(Call& call, const char* name) {
     return call != nullptr;
 }
 
+constexpr char kEsPrefix[] = "OpenGL ES ";
+
+// An OpenGL ES context (the GL subset draws with one) says so first thing
+// in its version.
+bool contextIsEs() {
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    return version != nullptr && std::strncmp(version, kEsPrefix, sizeof kEsPrefix - 1) == 0;
+}
+
 // With glvnd every name yields an entry point, so the context itself must
 // say that it has the calls: by its version, at least major.minor, or by
-// naming the extension.
+// naming the extension. An OpenGL ES context's version counts as that of
+// the desktop OpenGL it has the calls of: ES 3.0 has OpenGL 3.0's
+// framebuffer objects, the only ones asked for by version.
 bool contextHas(int wantMajor, int wantMinor, const char* extension) {
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (contextIsEs()) version += sizeof kEsPrefix - 1;
     int major = 0, minor = 0;
     const int parts = version != nullptr ? std::sscanf(version, "%d.%d", &major, &minor) : 0;
     if (parts >= 1 && (major > wantMajor || (major == wantMajor && minor >= wantMinor))) {
@@ -125,7 +137,11 @@ std::unique_ptr<OffscreenPicture> OffscreenPicture::create(int width, int height
     // the picture is drawn exactly as a window would be, stored top row
     // first; present() turns it upright. (The clip origin leaves facing,
     // the viewport and the depth range as they are.)
-    if (contextHas(4, 5, "GL_ARB_clip_control") && load(gl.clipControl, "glClipControl")) {
+    const bool clipControl =
+        contextIsEs()
+            ? contextHas(99, 0, "GL_EXT_clip_control") && load(gl.clipControl, "glClipControlEXT")
+            : contextHas(4, 5, "GL_ARB_clip_control") && load(gl.clipControl, "glClipControl");
+    if (clipControl) {
         gl.clipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
         picture->topRowFirst_ = true;
     }
@@ -223,7 +239,22 @@ void readRgbPixels(int width, int height, std::vector<uint8_t>& rgb, bool topRow
     GLint alignment = 4;
     glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (!topRowFirst) {
+    if (contextIsEs()) {
+        // OpenGL ES reads GL_RGBA of bytes from any colour buffer (GL_RGB
+        // only where the implementation says so): read that, drop alpha.
+        const size_t w = static_cast<size_t>(width), h = static_cast<size_t>(height);
+        rows.resize(w * h * 4);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+        for (size_t y = 0; y < h; ++y) {
+            const uint8_t* from = rows.data() + (topRowFirst ? h - 1 - y : y) * w * 4;
+            uint8_t* to = rgb.data() + y * stride;
+            for (size_t x = 0; x < w; ++x) {
+                to[3 * x] = from[4 * x];
+                to[3 * x + 1] = from[4 * x + 1];
+                to[3 * x + 2] = from[4 * x + 2];
+            }
+        }
+    } else if (!topRowFirst) {
         glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     } else {
         rows.resize(rgb.size());

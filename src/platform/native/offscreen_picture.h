@@ -79,7 +79,8 @@ class OffscreenPicture {
 
 // Reads WIDTH x HEIGHT pixels from the origin of the framebuffer bound for
 // reading as RGB bytes into `rgb`; top row first unless told otherwise
-// (`rows` is scratch space for turning the rows over).
+// (`rows` is scratch space for turning the rows over). From an OpenGL ES
+// context, which reads RGBA alone, alpha is dropped.
 void readRgbPixels(int width, int height, std::vector<uint8_t>& rgb, bool topRowFirst,
                    std::vector<uint8_t>& rows);
 
