@@ -1,0 +1,38 @@
+#pragma once
+// The GL 1.1 subset of our own: the calls of gl11.h drawn with shaders over
+// OpenGL ES 3.0 (Mesa's GLES 3 natively, WebGL 2 in a browser), with the
+// fixed-function arithmetic of Mesa's pipeline where the pixels depend on it.
+//
+// What it does not do (the show never asks): primitives other than GL_QUADS,
+// lights other than GL_LIGHT0, spot lights, two-sided lighting, flat shading
+// (accepted and answered by glGet, drawn smooth), texture environments other
+// than GL_MODULATE (accepted, drawn as GL_MODULATE).
+
+#include <string>
+
+#include "gl11/gl11.h"
+
+namespace tev::gl11 {
+
+struct SubsetOptions {
+    int colourBits = 32;  // 16: colours quantised to 5-6-5 as llvmpipe does
+};
+
+// Makes the subset's GL objects (programs, buffers, vertex array) in the
+// current OpenGL ES 3.0 context, resets its GL 1.1 state to GL's initial
+// state, and makes `entries` its table. False, with the reason, when the
+// context cannot run it (e.g. a shader does not compile).
+bool attachSubset(const SubsetOptions& options, std::string* error);
+
+// Deletes them; the same context must still be current. Safe when not
+// attached.
+void detachSubset();
+
+// The subset's table (valid before attach; calls before attach do nothing).
+const Entries& subsetEntries();
+
+// The error GL would report to glGetError (the first one recorded since the
+// last call), cleared by the call; GL_NO_ERROR when none or not attached.
+GLenum subsetError();
+
+}  // namespace tev::gl11
