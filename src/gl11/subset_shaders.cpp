@@ -1,0 +1,202 @@
+#include "gl11/subset_shaders.h"
+
+namespace tev::gl11 {
+
+// The fixed-function vertex stage as Mesa's generated vertex program
+// computes it: position by the product of projection and modelview, the
+// normal by the rows of the modelview's inverse-transpose (not normalised),
+// one light with LIT's clamps, colours clamped, fog coordinate |z eye|.
+const char* const kSubsetVertexShader = R"(
+precision highp float;
+layout(location = 0) in vec3 aPosition;
+layout(location = 1) in vec4 aColor;
+layout(location = 2) in vec3 aNormal;
+layout(location = 3) in vec2 aTexCoord;
+uniform mat4 uMvp;
+uniform mat4 uModelview;
+uniform vec3 uNormalRows[3];
+uniform mat4 uTextureMatrix;
+uniform vec4 uSceneColor;     // emission + model ambient * material ambient, diffuse alpha
+uniform vec4 uModelAmbient;
+uniform vec4 uMaterialAmbient;
+uniform vec4 uEmission;
+uniform vec4 uAmbient;        // material values (or light products, see below)
+uniform vec4 uDiffuse;
+uniform vec4 uSpecular;
+uniform float uShininess;
+uniform vec4 uLightAmbient;   // light values, multiplied by tracked colours
+uniform vec4 uLightDiffuse;
+uniform vec4 uLightSpecular;
+uniform vec4 uLightPosition;  // eye space; normalised direction when directional
+uniform vec4 uLightHalf;      // directional, infinite viewer
+uniform vec3 uAttenuation;
+out vec4 vColor;
+out vec3 vSpecular;
+out vec4 vTexCoord;
+out float vFog;
+
+vec3 normalised(vec3 v) {
+    return v * inversesqrt(abs(dot(v, v)));
+}
+
+void main() {
+    vec4 p = vec4(aPosition, 1.0);
+    gl_Position = uMvp[0] * p.x + uMvp[1] * p.y + uMvp[2] * p.z + uMvp[3] * p.w;
+#if defined(LIGHTING) || defined(FOG)
+    vec4 eye = uModelview[0] * p.x + uModelview[1] * p.y + uModelview[2] * p.z +
+               uModelview[3] * p.w;
+#endif
+#ifdef LIGHTING
+    vec3 n = vec3(dot(aNormal, uNormalRows[0]), dot(aNormal, uNormalRows[1]),
+                  dot(aNormal, uNormalRows[2]));
+#ifdef CM_AMBIENT
+    vec4 matAmbient = aColor;
+#else
+    vec4 matAmbient = uMaterialAmbient;
+#endif
+#ifdef CM_DIFFUSE
+    vec4 matDiffuse = aColor;
+#else
+    vec4 matDiffuse = uDiffuse;
+#endif
+#ifdef CM_SPECULAR
+    vec4 matSpecular = aColor;
+#else
+    vec4 matSpecular = uSpecular;
+#endif
+#ifdef CM_EMISSION
+    vec4 matEmission = aColor;
+#else
+    vec4 matEmission = uEmission;
+#endif
+#if defined(CM_AMBIENT) || defined(CM_EMISSION)
+    vec3 col0 = uModelAmbient.rgb * matAmbient.rgb + matEmission.rgb;
+#else
+    vec3 col0 = uSceneColor.rgb;
+#endif
+#ifdef CM_AMBIENT
+    vec3 ambient = uLightAmbient.rgb * matAmbient.rgb;
+#else
+    vec3 ambient = uAmbient.rgb;
+#endif
+#ifdef CM_DIFFUSE
+    vec3 diffuse = uLightDiffuse.rgb * matDiffuse.rgb;
+#else
+    vec3 diffuse = uDiffuse.rgb;
+#endif
+#ifdef CM_SPECULAR
+    vec3 specular = uLightSpecular.rgb * matSpecular.rgb;
+#else
+    vec3 specular = uSpecular.rgb;
+#endif
+#ifdef POSITIONAL
+    vec3 vp = uLightPosition.xyz - eye.xyz;
+    float inverseDistance = inversesqrt(abs(dot(vp, vp)));
+    vp = vp * inverseDistance;
+#else
+    vec3 vp = uLightPosition.xyz;
+#endif
+#ifdef LOCAL_VIEWER
+    vec3 halfVector = normalised(vp - normalised(eye.xyz));
+#elif defined(POSITIONAL)
+    vec3 halfVector = normalised(vp + vec3(0.0, 0.0, 1.0));
+#else
+    vec3 halfVector = uLightHalf.xyz;
+#endif
+    float nDotVp = dot(n, vp);
+    float lit = max(nDotVp, 0.0);
+#ifdef SHININESS_ZERO
+    float spec = nDotVp <= 0.0 ? 0.0 : 1.0;
+#else
+    float nDotHalf = dot(n, halfVector);
+    float spec = nDotVp <= 0.0 ? 0.0
+                               : pow(max(nDotHalf, 0.0), clamp(uShininess, -128.0, 128.0));
+#endif
+#if defined(POSITIONAL) && defined(ATTENUATED)
+    float d = 1.0 / inverseDistance;
+    float att = 1.0 / (uAttenuation.x * (inverseDistance * d) + uAttenuation.y * d +
+                       uAttenuation.z * (d * d));
+    col0 = att * ambient + col0;
+    lit = lit * att;
+    spec = spec * att;
+#else
+    col0 = ambient + col0;
+#endif
+    col0 = lit * diffuse + col0;
+#ifdef SEPARATE
+    vColor = clamp(vec4(col0, matDiffuse.a), 0.0, 1.0);
+    vSpecular = clamp(spec * specular, 0.0, 1.0);
+#else
+    vColor = clamp(vec4(spec * specular + col0, matDiffuse.a), 0.0, 1.0);
+    vSpecular = vec3(0.0);
+#endif
+#else
+    vColor = clamp(aColor, 0.0, 1.0);
+    vSpecular = vec3(0.0);
+#endif
+#ifdef TEXTURE_MATRIX
+    vTexCoord = uTextureMatrix[0] * aTexCoord.x + uTextureMatrix[1] * aTexCoord.y +
+                uTextureMatrix[3];
+#else
+    vTexCoord = vec4(aTexCoord, 0.0, 1.0);
+#endif
+#ifdef FOG
+    vFog = abs(eye.z);
+#else
+    vFog = 0.0;
+#endif
+}
+)";
+
+// MODULATE, the separate specular sum, fog as Mesa lowers it, then the
+// conversion to 8 bits done here as llvmpipe does it (x * 255/256 + 2^15,
+// rounding to even), so that the hardware's conversion sees exact k / 255.
+const char* const kSubsetFragmentShader = R"(
+precision highp float;
+in vec4 vColor;
+in vec3 vSpecular;
+in vec4 vTexCoord;
+in float vFog;
+uniform sampler2D uTexture;
+uniform vec4 uFogColor;
+uniform vec4 uFogParams;  // -1/(end-start), end/(end-start), density/ln 2, density/sqrt(ln 2)
+uniform float uOne;       // opaque to the compiler: keeps the rounding steps apart
+out vec4 fragColor;
+
+void main() {
+    vec4 c = vColor;
+#ifdef TEXTURE
+#ifdef TEXTURE_MATRIX
+    c = texture(uTexture, vTexCoord.xy * (1.0 / vTexCoord.w)) * c;
+#else
+    c = texture(uTexture, vTexCoord.xy) * c;
+#endif
+#endif
+#ifdef SEPARATE
+    c.rgb = c.rgb + vSpecular;
+#endif
+#ifdef FOG
+#if FOG == 1
+    float f = vFog * uFogParams.x + uFogParams.y;
+#elif FOG == 2
+    float f = exp2(-(vFog * uFogParams.z));
+#else
+    float f = vFog * uFogParams.w;
+    f = exp2(-(f * f));
+#endif
+    f = clamp(f, 0.0, 1.0);
+    c.rgb = mix(uFogColor.rgb, c.rgb, f);
+#endif
+    c = clamp(c, 0.0, 1.0);
+    vec4 t = min(c * (255.0 / 256.0), vec4(uOne)) + 32768.0;
+    vec4 k = (t - 32768.0) * 256.0;
+#ifdef COLOUR16
+    k = floor(k * vec4(0.125, 0.25, 0.125, 1.0));
+    fragColor = k / vec4(31.0, 63.0, 31.0, 255.0);
+#else
+    fragColor = k / 255.0;
+#endif
+}
+)";
+
+}  // namespace tev::gl11
