@@ -1,5 +1,6 @@
 #include "show/offline_show.h"
 
+#include "proc/crt_random.h"
 #include "show/frame_timer.h"
 #include "show/reshape.h"
 #include "show/show.h"
@@ -47,6 +48,11 @@ std::unique_ptr<OfflineShow> OfflineShow::make(int width, int height, int fps, i
     show->setClockTo(0);
     platform::setClock(&show->clock_);
     frameTimer() = FrameTimer(show->clock_);
+    // Every offline show starts where the program does, so that a second one
+    // in the same process (the other GL pipeline, say) draws the same frames:
+    // the random generator at its seed and the kept values fresh.
+    srand(1);
+    kept = KeptValues();
     quitRequested = false;
     setQuitRequest(noteQuit);
     showMusicEnabled = false;
