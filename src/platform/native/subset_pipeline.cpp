@@ -10,8 +10,12 @@ bool started = false;
 
 bool startSubsetPipeline(int bitsPerPixel, std::string* error) {
     stopSubsetPipeline();
+    // Natively a 16-bit show draws into a real 5-6-5 buffer, which Mesa
+    // fills as it does for its own pipeline: the subset's own 5-6-5 (for an
+    // 8-bit canvas that stands in for one) would round twice.
+    (void)bitsPerPixel;
     gl11::SubsetOptions options;
-    options.colourBits = bitsPerPixel == 16 ? 16 : 32;
+    options.colourBits = 32;
     if (!gl11::attachSubset(options, error)) {
         gl11::use(mesaGlEntries());
         return false;
