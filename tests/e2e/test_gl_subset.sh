@@ -3,6 +3,7 @@
 # OpenGL ES 3 context: in a 16-bit window, then fullscreen after F1 (the
 # picture drawn offscreen and scaled, as with the native pipeline), and
 # Escape ends it with status 0. A bad --gl value is refused.
+TEV_E2E_SERVER=xorg
 source "$(dirname "$0")/lib.sh" "$@"
 
 start_show_with --gl subset --size 640x480 --bits 16 --windowed
