@@ -24,7 +24,13 @@ if (!fs.existsSync(path.join(site, 'tev.wasm'))) {
   console.log(`${site} holds no page: run scripts/web`);
   process.exit(77);
 }
-const puppeteer = require('puppeteer-core');
+let puppeteer;
+try {
+  puppeteer = require('puppeteer-core');
+} catch {
+  console.log('puppeteer-core is not installed in tests/web: run scripts/web');
+  process.exit(77);
+}
 const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
 const pageBound = 180000;  // the whole music rendered in wasm on a busy machine
 
@@ -74,11 +80,12 @@ after(async () => {
 
 // Opens `query` on the page; collects console lines, errors and failed
 // requests, as seen until `ready` holds in the page.
-async function open(query, ready) {
-  const page = await browser.newPage();
-  const seen = { logs: [], errors: [] };
+async function open(query, ready, { on = browser, serveData } = {}) {
+  const page = await on.newPage();
+  const seen = { logs: [], warnings: [], errors: [] };
   page.on('console', (message) => {
     if (message.type() === 'error') seen.errors.push(message.text());
+    else if (message.type() === 'warn') seen.warnings.push(message.text());
     else seen.logs.push(message.text());
   });
   page.on('pageerror', (error) => seen.errors.push(`page error: ${error.message}`));
@@ -86,6 +93,15 @@ async function open(query, ready) {
   page.on('response', (response) => {
     if (response.status() >= 400) seen.errors.push(`${response.status()}: ${response.url()}`);
   });
+  if (serveData) {
+    // The data file as the test gives it, in place of the site's.
+    await page.setRequestInterception(true);
+    page.on('request', async (request) => {
+      if (!request.url().endsWith('/tev.data')) return request.continue();
+      const original = Buffer.from(await (await fetch(`${origin}/tev.data`)).arrayBuffer());
+      request.respond(serveData(original));
+    });
+  }
   await page.goto(`${origin}/index.html${query}`);
   await page.waitForFunction(ready, { timeout: pageBound, polling: 200 });
   return { page, seen };
@@ -105,10 +121,10 @@ describe('audio capture', () => {
   });
 
   it('starts a later span where tev-capture does', async () => {
-    const { page, seen } = await open('?capture=audio&from=61.5&to=64', captured);
+    const { page, seen } = await open('?capture=audio&from=61.51&to=64', captured);
     const sha = await page.$eval('#audio-sha256', (output) => output.value);
     assert.deepEqual(seen.errors, []);
-    assert.equal(sha, nativeAudioSha256('--from', '61.5', '--to', '64'));
+    assert.equal(sha, nativeAudioSha256('--from', '61.51', '--to', '64'));
     await page.close();
   });
 
@@ -146,6 +162,72 @@ describe('the page', () => {
     assert.equal(await page.evaluate(() => window.tev.ccall('tevMusicHeardIn', 'number', [], [])), 0);
     assert.deepEqual(seen.errors, []);
     await page.close();
+  });
+});
+
+describe('bad input', () => {
+  const ready = "!document.getElementById('play-music').disabled";
+
+  it('goes on without pictures when DATA.PAK is damaged, and says so', async () => {
+    const { page, seen } = await open('', ready, {
+      serveData: (data) => {
+        data.write('JUNK', 0, 'latin1');  // DATA.PAK comes first in the data file
+        return { status: 200, contentType: 'application/octet-stream', body: data };
+      },
+    });
+    assert.equal(await page.$eval('#pack-pictures', (output) => output.value), 'no pack');
+    assert.ok(seen.warnings.some((line) => /DATA\.PAK cannot be read/.test(line)), seen.warnings);
+    assert.deepEqual(seen.errors, []);
+    await page.close();
+  });
+
+  it('says the page could not start when its data file is missing', async () => {
+    const { page, seen } = await open('', failedToStart, {
+      serveData: () => ({ status: 404, contentType: 'text/plain', body: 'not found' }),
+    });
+    assert.ok(seen.errors.some((line) => /404/.test(line)), seen.errors);
+    await page.close();
+  });
+
+  it('goes on silent when the browser holds the sound back', async () => {
+    // Sound only after a click on the page, and the music asked for without
+    // one: puppeteer's own evaluations count as clicks, so the page is
+    // driven through the protocol with no gesture at all.
+    const strict = await puppeteer.launch({
+      executablePath: chromium,
+      headless: true,
+      args: ['--headless=new', '--no-sandbox', '--disable-gpu',
+             '--autoplay-policy=document-user-activation-required'],
+    });
+    try {
+      const page = await strict.newPage();
+      const warnings = [], errors = [];
+      page.on('console', (message) => {
+        if (message.type() === 'warn') warnings.push(message.text());
+        if (message.type() === 'error') errors.push(message.text());
+      });
+      const client = await page.createCDPSession();
+      const run = async (expression) => (await client.send('Runtime.evaluate', {
+        expression, userGesture: false, returnByValue: true, awaitPromise: true,
+      })).result.value;
+      const call = (name) => run(`window.tev.ccall('${name}', 'number', [], [])`);
+      await page.goto(`${origin}/index.html`);
+      const until = async (expression, bound) => {
+        for (const end = Date.now() + bound; !(await run(expression));) {
+          assert.ok(Date.now() < end, `not within ${bound} ms: ${expression}`);
+          await new Promise((resolve) => setTimeout(resolve, 200));
+        }
+      };
+      await until('!!window.tev', pageBound);
+      assert.equal(await call('tevPlayMusic'), 1);
+      await until("!window.tev.ccall('tevMusicPlaying', 'number', [], [])", 20000);
+      assert.equal(await call('tevMusicHeardIn'), 0);
+      assert.equal(await run('window.tev.tevSound.context.state'), 'suspended');
+      assert.ok(warnings.some((line) => /did not start the sound/.test(line)), warnings);
+      assert.deepEqual(errors, []);
+    } finally {
+      await strict.close();
+    }
   });
 });
 

@@ -19,6 +19,8 @@ namespace tev::platform {
 namespace {
 
 constexpr int kPieceFrames = 1024;  // the context's buffer, and libopenmpt's read size
+// How long a started song may wait for the browser to run the context.
+constexpr int kStartBoundMs = 3000;
 
 struct Song {
     SoundHandle handle = 0;
@@ -53,6 +55,7 @@ Song* findSong(SoundHandle handle) {
 extern "C" {
 int webSoundOpen(int rate, int frames);
 void webSoundRestart();
+int webSoundRefused(int boundMs);
 double webSoundHeardIn();
 double webSoundLatency();
 void webSoundClose();
@@ -103,14 +106,18 @@ bool soundPlaySong(SoundHandle handle) {
     return true;
 }
 
+// A context the browser does not run counts as no song started: nothing to
+// wait for, nothing playing.
 double soundSongHeardIn() {
     const State& s = state();
-    return s.open && s.started ? webSoundHeardIn() : 0.0;
+    if (!s.open || !s.started || webSoundRefused(kStartBoundMs) != 0) return 0.0;
+    return webSoundHeardIn();
 }
 
 bool soundSongPlaying(SoundHandle handle) {
     const State& s = state();
-    return s.open && handle != 0 && s.playing == handle && !s.ended;
+    return s.open && handle != 0 && s.playing == handle && !s.ended &&
+           webSoundRefused(kStartBoundMs) == 0;
 }
 
 int soundPlayStream(int, SoundHandle) {

@@ -41,7 +41,25 @@ mergeInto(LibraryManager.library, {
   },
 
   webSoundRestart: function() {
-    if (Module.tevSound) Module.tevSound.first = null;
+    if (!Module.tevSound) return;
+    Module.tevSound.first = null;
+    Module.tevSound.askedAt = performance.now();
+    Module.tevSound.refused = false;
+  },
+
+  // 1 once the context has not run for a few seconds since a song was
+  // started: the browser holds the sound back (no click on the page yet, or
+  // a policy that allows none) or has no output to give. Said once on the
+  // console; the show then goes on silent.
+  webSoundRefused: function(boundMs) {
+    const sound = Module.tevSound;
+    if (!sound || !sound.askedAt) return 0;
+    if (sound.refused) return 1;
+    if (sound.context.state === 'running' || performance.now() - sound.askedAt < boundMs) return 0;
+    sound.refused = true;
+    console.warn('tev: the browser did not start the sound within ' + boundMs / 1000 +
+                 ' s (browsers start sound only after a click on the page): going on silent');
+    return 1;
   },
 
   // Seconds from now until the song's first piece is heard, negative once

@@ -12,6 +12,13 @@ const params = new URLSearchParams(location.search);
 const statusLine = document.getElementById('status');
 const say = (text) => { statusLine.textContent = text; };
 window.tevCaptureDone = false;
+let started = false;
+
+// A program that cannot load (its data file missing, say) fails outside the
+// promise below: say so instead of loading for ever.
+window.addEventListener('error', (event) => {
+  if (!started) say(`The page could not start: ${event.message}`);
+});
 
 function hex(buffer) {
   return Array.from(new Uint8Array(buffer), (b) => b.toString(16).padStart(2, '0')).join('');
@@ -45,6 +52,12 @@ function offerMusic(tev) {
     }
     stop.disabled = false;
     say('Playing the music.');
+    // The sound starts within a few seconds, or the browser holds it back.
+    setTimeout(() => {
+      if (!stop.disabled && !tev.ccall('tevMusicPlaying', 'number', [], [])) {
+        say('The browser gives this page no sound (see the console).');
+      }
+    }, 3500);
   });
   stop.addEventListener('click', () => {
     tev.ccall('tevStopMusic', null, [], []);
@@ -58,6 +71,7 @@ createTev({
   print: (line) => console.log(line),
   printErr: (line) => console.warn(line),
 }).then(async (tev) => {
+  started = true;
   window.tev = tev;
   const pictures = tev.ccall('tevReadPack', 'number', [], []);
   document.getElementById('pack-pictures').value = pictures < 0 ? 'no pack' : String(pictures);
