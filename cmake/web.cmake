@@ -78,7 +78,8 @@ target_include_directories(tev_platform PUBLIC ${roots}/platform_contract
 target_link_libraries(tev_platform PUBLIC tev_portable PRIVATE tev_openmpt)
 # The backend's JavaScript side, linked into whatever links the backend.
 target_link_options(tev_platform INTERFACE "SHELL:--js-library ${src}/platform/web/sound.js")
-set_property(TARGET tev_platform APPEND PROPERTY INTERFACE_LINK_DEPENDS ${src}/platform/web/sound.js)
+set_property(TARGET tev_platform APPEND PROPERTY
+    INTERFACE_LINK_DEPENDS ${src}/platform/web/sound.js)
 
 # The pack reader and its load log, the same code as the show's.
 add_library(tev_pack_reader STATIC ${src}/assets/pack_file.cpp ${src}/assets/picture_budget.cpp

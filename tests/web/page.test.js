@@ -108,7 +108,8 @@ async function open(query, ready, { on = browser, serveData } = {}) {
 }
 
 const captured = 'window.tevCaptureDone === true';
-const failedToStart = "document.getElementById('status').textContent.startsWith('The page could not')";
+const failedToStart =
+    "document.getElementById('status').textContent.startsWith('The page could not')";
 
 describe('audio capture', () => {
   it('renders the show\'s span with the same samples as tev-capture --audio', async () => {
@@ -156,10 +157,11 @@ describe('the page', () => {
     // Heard once the context has played the first piece and its latency.
     await page.waitForFunction(
         () => window.tev.ccall('tevMusicHeardIn', 'number', [], []) < 0, { timeout: 30000 });
-    assert.equal(await page.evaluate(() => window.tev.ccall('tevMusicPlaying', 'number', [], [])), 1);
+    const call = (name) => page.evaluate((f) => window.tev.ccall(f, 'number', [], []), name);
+    assert.equal(await call('tevMusicPlaying'), 1);
     await page.click('#stop-music');
-    assert.equal(await page.evaluate(() => window.tev.ccall('tevMusicPlaying', 'number', [], [])), 0);
-    assert.equal(await page.evaluate(() => window.tev.ccall('tevMusicHeardIn', 'number', [], [])), 0);
+    assert.equal(await call('tevMusicPlaying'), 0);
+    assert.equal(await call('tevMusicHeardIn'), 0);
     assert.deepEqual(seen.errors, []);
     await page.close();
   });

@@ -68,7 +68,8 @@ module.exports = { serve, fileFor };
 if (require.main === module) {
   const [root, port] = process.argv.slice(2);
   if (!root || !fs.existsSync(path.join(root, 'index.html'))) {
-    console.error(`serve.js: no index.html in ${root || '(no folder given)'}: run scripts/web first`);
+    const where = root || '(no folder given)';
+    console.error(`serve.js: no index.html in ${where}: run scripts/web first`);
     process.exit(2);
   }
   serve(root, Number(port || 0)).then((server) => {
