@@ -16,6 +16,10 @@ set(TEV_NATIVE_BUILD "" CACHE PATH
 set(TEV_OPENMPT_PREFIX "" CACHE PATH "libopenmpt built to WebAssembly (scripts/web builds it)")
 set(TEV_WEB_OUTPUT ${CMAKE_BINARY_DIR}/site CACHE PATH "The static folder the page is written to")
 
+if(NOT TEV_NATIVE_BUILD OR NOT TEV_OPENMPT_PREFIX)
+    message(FATAL_ERROR "the page needs -DTEV_NATIVE_BUILD=<the native build folder> and "
+                        "-DTEV_OPENMPT_PREFIX=<libopenmpt built to wasm>: scripts/web gives both")
+endif()
 set(sprites leaf block flare tex n)
 set(native_data ${TEV_NATIVE_BUILD}/bin/DATA.PAK)
 foreach(sprite ${sprites})
