@@ -61,6 +61,7 @@ function(tev_web_root root)
 endfunction()
 tev_web_root(portable portable)
 tev_web_root(assets assets)
+tev_web_root(gl11 gl11)
 tev_web_root(platform_web platform/web platform/openmpt)
 file(MAKE_DIRECTORY ${roots}/platform_contract/platform)
 file(GLOB contract_headers CONFIGURE_DEPENDS ${src}/platform/*.h)
@@ -77,7 +78,7 @@ target_include_directories(tev_portable PUBLIC ${roots}/portable)
 # WebAudio. Its own sources and the music both backends share.
 file(GLOB web_sources CONFIGURE_DEPENDS ${src}/platform/web/*.cpp ${src}/platform/openmpt/*.cpp)
 add_library(tev_platform STATIC ${web_sources} ${src}/platform/gl_context_serial.cpp)
-target_include_directories(tev_platform PUBLIC ${roots}/platform_contract
+target_include_directories(tev_platform PUBLIC ${roots}/platform_contract ${roots}/gl11
     PRIVATE ${roots}/platform_web)
 target_link_libraries(tev_platform PUBLIC tev_portable PRIVATE tev_openmpt)
 # The backend's JavaScript side, linked into whatever links the backend.
@@ -89,6 +90,8 @@ set_property(TARGET tev_platform APPEND PROPERTY
 add_library(tev_pack_reader STATIC ${src}/assets/pack_file.cpp ${src}/assets/picture_budget.cpp
     ${src}/assets/texture.cpp)
 target_include_directories(tev_pack_reader PUBLIC ${roots}/assets)
+# Only the GL of gl11/gl11.h, as every layer natively.
+target_compile_definitions(tev_pack_reader PRIVATE TEV_GL11_STRICT)
 target_link_libraries(tev_pack_reader PUBLIC tev_platform tev_portable)
 
 add_library(tev_embedded STATIC ${native_music})
