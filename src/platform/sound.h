@@ -3,7 +3,9 @@
 // SDL audio device (stereo, 16-bit, 44100 Hz). A song plays once and then
 // falls silent. Main thread only; the device's callback runs on SDL's
 // audio thread and touches nothing but the playing song and the note of when
-// it first rendered from it, under SDL's lock.
+// it first rendered from it, under SDL's lock. In a web page the output is a
+// WebAudio context, which nothing here waits for: a context the browser
+// does not start within a few seconds counts as no song playing.
 
 #include <cstdint>
 #include <functional>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "platform/native/module_decoder.h"
+#include "platform/openmpt/module_decoder.h"
 #include "platform/sound.h"
 
 namespace {

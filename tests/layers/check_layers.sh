@@ -3,7 +3,8 @@
 # scenes > assets > draw > proc, each over the platform's contract (the
 # headers at the top of platform/), and portable/ under them all. Also checks
 # that only the platform's backend (platform/<backend>/) includes its own
-# headers and the libraries it stands in for.
+# headers and the libraries it stands in for, and that only the web backend
+# calls the browser.
 #   check_layers.sh SRC_DIR
 set -uo pipefail
 src=${1:?usage: check_layers.sh SRC_DIR}
@@ -61,6 +62,11 @@ fi
 # pipeline or the subset can answer every call they make.
 if grep -rnE '^#include <(GL|GLES[0-9]*)/' $(printf "$src/%s " "${layers[@]}"); then
     echo "a layer includes GL's own headers: include gl11/gl11.h"
+    status=1
+fi
+# The browser's own calls (emscripten's headers) stay in the web backend.
+if grep -rnE '^#include <emscripten' "$src" | grep -vE "^$src/platform/web/"; then
+    echo "a browser call outside the web backend (platform/web/)"
     status=1
 fi
 [[ $status == 0 ]] && echo "every include follows the layers"

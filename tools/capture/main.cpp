@@ -17,7 +17,7 @@
 #include "frame_writer.h"
 #include "platform/data_dir.h"
 #include "platform/native/child_process.h"
-#include "platform/native/music_render.h"
+#include "platform/openmpt/music_render.h"
 #include "png_io.h"
 #include "portable/standard_output.h"
 #include "progress.h"

@@ -4,8 +4,8 @@
 #include <dlfcn.h>
 #include <libopenmpt/libopenmpt.h>
 
-#include "platform/native/module_decoder.h"
 #include "platform/native/pulse_latency.h"
+#include "platform/openmpt/module_decoder.h"
 
 #include <atomic>
 #include <cctype>

@@ -1,8 +1,8 @@
-#include "platform/native/music_render.h"
+#include "platform/openmpt/music_render.h"
 
 #include <algorithm>
 
-#include "platform/native/module_decoder.h"
+#include "platform/openmpt/module_decoder.h"
 
 namespace tev::platform {
 

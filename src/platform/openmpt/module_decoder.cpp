@@ -1,4 +1,4 @@
-#include "platform/native/module_decoder.h"
+#include "platform/openmpt/module_decoder.h"
 
 #include <cstddef>
 #include <cstring>
