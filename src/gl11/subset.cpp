@@ -56,6 +56,8 @@
 #define GL_MAX_MODELVIEW_STACK_DEPTH 0x0D36
 #define GL_MAX_PROJECTION_STACK_DEPTH 0x0D38
 #define GL_MAX_TEXTURE_STACK_DEPTH 0x0D39
+#define GL_BLEND_SRC 0x0BE1
+#define GL_BLEND_DST 0x0BE0
 
 namespace tev::gl11 {
 
@@ -1337,10 +1339,6 @@ void run(const DisplayList& list);
 
 void callList(GLuint name) {
     State& s = *state;
-    if (name == 0) {
-        setError(GL_INVALID_VALUE);
-        return;
-    }
     if (s.callDepth >= kMaxListNesting) {
         return;  // GL's nesting limit: deeper calls do nothing
     }
@@ -1356,6 +1354,10 @@ void callList(GLuint name) {
 }
 
 void doCallList(GLuint name) {
+    if (name == 0) {
+        setError(GL_INVALID_VALUE);  // only when called directly, as in Mesa
+        return;
+    }
     callList(name);
     if (state->callDepth == 0) {
         flush();
