@@ -201,6 +201,9 @@ constexpr int kFogShift = 13;  // 2 bits: 1 linear, 2 exp, 3 exp2
 
 struct State {
     SubsetOptions options;
+    // 16 bits asked for on a buffer of more: the shaders quantise as a
+    // 5-6-5 buffer would (on a 5-6-5 buffer its own conversion is Mesa's).
+    bool emulate565 = false;
     GLenum error = GL_NO_ERROR;
 
     // GL objects of the subset.
@@ -485,7 +488,7 @@ void flush() {
         const uint32_t mode = s.fogMode == GL_LINEAR ? 1 : s.fogMode == GL_EXP ? 2 : 3;
         k |= mode << key::kFogShift;
     }
-    if (s.options.colourBits == 16) {
+    if (s.emulate565) {
         k |= key::kColour16;
     }
     const Program* p = program(k, nullptr);
@@ -846,20 +849,21 @@ float clamp01(float v) {
     return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
 }
 
-// The clear colour the framebuffer gets: with 16 bits, llvmpipe's 5-6-5
-// of it.
+// The clear colour the framebuffer gets: with 16 bits on an 8-bit buffer,
+// what a 5-6-5 buffer cleared by llvmpipe reads back.
 void applyClearColor() {
     const State& s = *state;
     float c[4];
     for (int i = 0; i < 4; ++i) {
         c[i] = s.clearColor[i];
     }
-    if (s.options.colourBits == 16) {
+    if (s.emulate565) {
         const int shift[3] = {3, 2, 3};
-        const float top[3] = {31.0f, 63.0f, 31.0f};
+        const int bits[3] = {5, 6, 5};
         for (int i = 0; i < 3; ++i) {
             const auto k8 = static_cast<int>(std::nearbyint(clamp01(c[i]) * 255.0f));
-            c[i] = static_cast<float>(k8 >> shift[i]) / top[i];
+            const int q = k8 >> shift[i];
+            c[i] = static_cast<float>((q << shift[i]) | (q >> (bits[i] - shift[i]))) / 255.0f;
         }
     }
     glClearColor(c[0], c[1], c[2], c[3]);
@@ -2795,6 +2799,9 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
         }
         return false;
     }
+    GLint redBits = 8;
+    glGetIntegerv(GL_RED_BITS, &redBits);
+    s->emulate565 = options.colourBits == 16 && redBits > 5;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &s->maxTextureSize);
     glGetIntegerv(GL_VIEWPORT, s->viewport);
     glGetIntegerv(GL_SCISSOR_BOX, s->scissor);

@@ -160,7 +160,7 @@ in float vFog;
 uniform sampler2D uTexture;
 uniform vec4 uFogColor;
 uniform vec4 uFogParams;  // -1/(end-start), end/(end-start), density/ln 2, density/sqrt(ln 2)
-uniform float uOne;       // opaque to the compiler: keeps the rounding steps apart
+uniform float uOne;  // 1, opaque to the compiler: keeps the rounding steps from folding
 out vec4 fragColor;
 
 void main() {
@@ -189,10 +189,14 @@ void main() {
 #endif
     c = clamp(c, 0.0, 1.0);
     vec4 t = min(c * (255.0 / 256.0), vec4(uOne)) + 32768.0;
-    vec4 k = (t - 32768.0) * 256.0;
+    vec4 k = (t - 32768.0 * uOne) * 256.0;
 #ifdef COLOUR16
-    k = floor(k * vec4(0.125, 0.25, 0.125, 1.0));
-    fragColor = k / vec4(31.0, 63.0, 31.0, 255.0);
+    // An 8-bit buffer standing in for a 5-6-5 one: the 8 bits truncated to
+    // 5-6-5 as llvmpipe stores them, then widened as a 5-6-5 buffer reads
+    // back (the bits repeated: q << 3 | q >> 2 for five).
+    vec3 q = floor(k.rgb * vec3(0.125, 0.25, 0.125));
+    vec3 wide = q * vec3(8.0, 4.0, 8.0) + floor(q * vec3(0.25, 0.0625, 0.25));
+    fragColor = vec4(wide, k.a) / 255.0;
 #else
     fragColor = k / 255.0;
 #endif
