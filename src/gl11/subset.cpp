@@ -2234,8 +2234,7 @@ void apiTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei wid
                             height <= s.maxTextureSize && n > 0 && type == GL_UNSIGNED_BYTE &&
                             border == 0;
         if (!sizeOk) {
-            // Recorded as the call; it fails with GL's error when run.
-            c.i[2] = sizeOk ? width : -1;
+            // Recorded without pixels: it fails with GL's error when run.
             c.blob = addBlob(nullptr, 0);
         } else {
             std::vector<uint8_t> packed;
