@@ -34,6 +34,7 @@ struct Variant {
     GLenum fog = GL_LINEAR;                         // 0: off
     bool textureMatrix = false;
     bool immediate = false;  // the box drawn at once rather than from a list
+    bool normalize = false;
 };
 
 void scene(int frame, const Variant& variant = {}) {
@@ -99,6 +100,9 @@ void scene(int frame, const Variant& variant = {}) {
     }
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
+    if (variant.normalize) {
+        glEnable(0x0BA1);  // GL_NORMALIZE
+    }
     glEnable(GL_TEXTURE_2D);
 
     const float fogColor[4] = {0.3f, 0.3f, 0.35f, 1.0f};
@@ -144,6 +148,7 @@ void scene(int frame, const Variant& variant = {}) {
         glPopMatrix();
     }
     glDisable(GL_COLOR_MATERIAL);
+    glDisable(0x0BA1);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -270,6 +275,9 @@ TEST(SubsetSceneVariants, LightingFogAndTextureMatrixDrawAsMesa) {
     v.fog = 0;
     v.immediate = true;
     variants.push_back({"immediate, no fog", v});
+    v = Variant{};
+    v.normalize = true;
+    variants.push_back({"normals normalised", v});
 
     std::string error;
     auto mesa = platform::HeadlessGl::create(kSize, kSize, &error);
