@@ -64,6 +64,10 @@ namespace tev::gl11 {
 namespace {
 
 constexpr int kMaxListNesting = 64;
+// Lists that call many lists that call many lists could run for ever within
+// the nesting limit: one call from outside makes at most this many list
+// calls, the rest do nothing.
+constexpr uint64_t kMaxListRuns = uint64_t{1} << 24;
 constexpr int kModelviewDepth = 32;
 constexpr int kProjectionDepth = 32;
 constexpr int kTextureDepth = 10;
@@ -196,6 +200,7 @@ constexpr uint32_t kCmEmission = 1u << 9;
 constexpr uint32_t kTexture = 1u << 10;
 constexpr uint32_t kTextureMatrix = 1u << 11;
 constexpr uint32_t kColour16 = 1u << 12;
+constexpr uint32_t kNormalize = 1u << 15;
 constexpr int kFogShift = 13;  // 2 bits: 1 linear, 2 exp, 3 exp2
 }  // namespace key
 
@@ -272,6 +277,8 @@ struct State {
     GLuint compilingName = 0;
     DisplayList pending;
     int callDepth = 0;
+    uint64_t listRuns = 0;  // lists run since the outermost call began
+    GLint maxViewport[2] = {16384, 16384};
 };
 
 State* state = nullptr;
@@ -314,6 +321,7 @@ std::string defines(uint32_t k) {
         {key::kTexture, "TEXTURE"},
         {key::kTextureMatrix, "TEXTURE_MATRIX"},
         {key::kColour16, "COLOUR16"},
+        {key::kNormalize, "NORMALIZE"},
     };
     for (const auto& [bit, name] : names) {
         if (k & bit) {
@@ -474,6 +482,9 @@ void flush() {
         }
         if (s.front.shininess == 0.0f) {
             k |= key::kShininessZero;
+        }
+        if (s.normalize) {
+            k |= key::kNormalize;
         }
     }
     Texture* texture = boundTexture();
@@ -1300,10 +1311,8 @@ void doViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
         setError(GL_INVALID_VALUE);
         return;
     }
-    GLint limits[2] = {16384, 16384};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, limits);
-    w = std::min(w, limits[0]);
-    h = std::min(h, limits[1]);
+    w = std::min(w, state->maxViewport[0]);
+    h = std::min(h, state->maxViewport[1]);
     const GLint v[4] = {x, y, w, h};
     std::memcpy(state->viewport, v, sizeof v);
     glViewport(x, y, w, h);
@@ -1343,6 +1352,12 @@ void run(const DisplayList& list);
 
 void callList(GLuint name) {
     State& s = *state;
+    if (s.callDepth == 0) {
+        s.listRuns = 0;
+    }
+    if (++s.listRuns > kMaxListRuns) {
+        return;
+    }
     if (s.callDepth >= kMaxListNesting) {
         return;  // GL's nesting limit: deeper calls do nothing
     }
@@ -2234,8 +2249,7 @@ void apiTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei wid
                             height <= s.maxTextureSize && n > 0 && type == GL_UNSIGNED_BYTE &&
                             border == 0;
         if (!sizeOk) {
-            // Recorded as the call; it fails with GL's error when run.
-            c.i[2] = sizeOk ? width : -1;
+            // Recorded without pixels: it fails with GL's error when run.
             c.blob = addBlob(nullptr, 0);
         } else {
             std::vector<uint8_t> packed;
@@ -2803,6 +2817,7 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
     glGetIntegerv(GL_RED_BITS, &redBits);
     s->emulate565 = options.colourBits == 16 && redBits > 5;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &s->maxTextureSize);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, s->maxViewport);
     glGetIntegerv(GL_VIEWPORT, s->viewport);
     glGetIntegerv(GL_SCISSOR_BOX, s->scissor);
     glGenVertexArrays(1, &s->vertexArray);

@@ -49,6 +49,9 @@ void main() {
 #ifdef LIGHTING
     vec3 n = vec3(dot(aNormal, uNormalRows[0]), dot(aNormal, uNormalRows[1]),
                   dot(aNormal, uNormalRows[2]));
+#ifdef NORMALIZE
+    n = normalised(n);
+#endif
 #ifdef CM_AMBIENT
     vec4 matAmbient = aColor;
 #else

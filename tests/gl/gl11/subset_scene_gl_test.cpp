@@ -23,7 +23,21 @@ namespace {
 
 constexpr int kSize = 96;
 
-void scene(int frame) {
+// The ways of lighting, fogging and texturing the box is drawn with.
+struct Variant {
+    bool directional = false;
+    bool localViewer = true;
+    bool separate = true;
+    float shininess = 20.0f;
+    GLenum colorMaterial = GL_AMBIENT_AND_DIFFUSE;  // 0: off
+    float attenuation = 0.0f;                       // linear
+    GLenum fog = GL_LINEAR;                         // 0: off
+    bool textureMatrix = false;
+    bool immediate = false;  // the box drawn at once rather than from a list
+    bool normalize = false;
+};
+
+void scene(int frame, const Variant& variant = {}) {
     glViewport(0, 0, kSize, kSize);
     glClearColor(0.1f, 0.15f, 0.2f, 1.0f);
     glClearDepth(1.0);
@@ -58,32 +72,54 @@ void scene(int frame) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
-    const float lightPosition[4] = {2.0f, 3.0f, 1.0f, 1.0f};
+    const float lightPosition[4] = {2.0f, 3.0f, 1.0f, variant.directional ? 0.0f : 1.0f};
     const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     const float ambient[4] = {0.2f, 0.2f, 0.25f, 1.0f};
     glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
     glLightfv(GL_LIGHT0, GL_SPECULAR, white);
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
-    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-    glEnable(GL_COLOR_MATERIAL);
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, variant.localViewer ? 1 : 0);
+    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL,
+                  variant.separate ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
+    float attenuation[1] = {variant.attenuation};
+    glLightfv(GL_LIGHT0, 0x1208, attenuation);  // GL_LINEAR_ATTENUATION
+    const float material[4] = {0.3f, 0.6f, 0.2f, 0.9f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, material);
+    if (variant.colorMaterial) {
+        glColorMaterial(GL_FRONT_AND_BACK, variant.colorMaterial);
+        glEnable(GL_COLOR_MATERIAL);
+    }
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 20.0f);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, variant.shininess);
+    if (variant.textureMatrix) {
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glTranslatef(0.3f, 0.1f, 0.0f);
+        glScalef(1.5f, 0.75f, 1.0f);
+        glMatrixMode(GL_MODELVIEW);
+    }
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
+    if (variant.normalize) {
+        glEnable(0x0BA1);  // GL_NORMALIZE
+    }
     glEnable(GL_TEXTURE_2D);
 
     const float fogColor[4] = {0.3f, 0.3f, 0.35f, 1.0f};
-    glFogf(GL_FOG_MODE, GL_LINEAR);
+    glFogf(GL_FOG_MODE, static_cast<float>(variant.fog ? variant.fog : GL_LINEAR));
     glFogf(GL_FOG_START, 3.0f);
     glFogf(GL_FOG_END, 7.0f);
+    glFogf(GL_FOG_DENSITY, 0.2f);
     glFogfv(GL_FOG_COLOR, fogColor);
-    glEnable(GL_FOG);
+    if (variant.fog) {
+        glEnable(GL_FOG);
+    }
 
     // A box of six faces in a list, normals scaled by 1.3 (not renormalised).
     const GLuint box = glGenLists(1);
-    glNewList(box, GL_COMPILE);
+    if (!variant.immediate) {
+        glNewList(box, GL_COMPILE);
+    }
     glScalef(1.3f, 1.3f, 1.3f);
     glBegin(GL_QUADS);
     const float faces[6][3] = {{0, 0, 1}, {0, 0, -1}, {1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
@@ -105,10 +141,17 @@ void scene(int frame) {
         }
     }
     glEnd();
-    glEndList();
-    glPushMatrix();
-    glCallList(box);
-    glPopMatrix();
+    if (!variant.immediate) {
+        glEndList();
+        glPushMatrix();
+        glCallList(box);
+        glPopMatrix();
+    }
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(0x0BA1);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
 
     // Immediate quads, blended, unlit, over everything.
     glDisable(GL_LIGHTING);
@@ -197,6 +240,72 @@ TEST_P(SubsetScene, DrawsWhatMesaDrawsWithinTheTolerance) {
                        std::to_string(d.over8 * 100) + "% over 8, mean " + std::to_string(d.mean));
         std::printf("%d bits on %d, frame %d: %.3f%% over 8, mean %.4f\n", bits, GetParam().second,
                     frame, d.over8 * 100, d.mean);
+    }
+    ASSERT_TRUE(subset->makeCurrent());
+    detachSubset();
+    use(Entries{});
+}
+
+TEST(SubsetSceneVariants, LightingFogAndTextureMatrixDrawAsMesa) {
+    std::vector<std::pair<const char*, Variant>> variants;
+    Variant v;
+    variants.push_back({"positional, local viewer, separate specular", v});
+    v.directional = true;
+    variants.push_back({"directional", v});
+    v.localViewer = false;
+    variants.push_back({"directional, infinite viewer", v});
+    v.directional = false;
+    variants.push_back({"positional, infinite viewer", v});
+    v.separate = false;
+    v.shininess = 0.0f;
+    variants.push_back({"single colour, shininess 0", v});
+    v = Variant{};
+    v.colorMaterial = 0;
+    v.attenuation = 0.3f;
+    variants.push_back({"no colour material, attenuated", v});
+    v = Variant{};
+    v.colorMaterial = GL_DIFFUSE;
+    v.fog = 0x0800;  // GL_EXP
+    variants.push_back({"diffuse colour material, exponential fog", v});
+    v.colorMaterial = GL_EMISSION;
+    v.fog = 0x0801;  // GL_EXP2
+    v.textureMatrix = true;
+    variants.push_back({"emission colour material, squared fog, texture matrix", v});
+    v = Variant{};
+    v.fog = 0;
+    v.immediate = true;
+    variants.push_back({"immediate, no fog", v});
+    v = Variant{};
+    v.normalize = true;
+    variants.push_back({"normals normalised", v});
+
+    std::string error;
+    auto mesa = platform::HeadlessGl::create(kSize, kSize, &error);
+    ASSERT_TRUE(mesa) << error;
+    platform::HeadlessGlOptions gles;
+    gles.gles3 = true;
+    auto subset = platform::HeadlessGl::create(kSize, kSize, &error, gles);
+    ASSERT_TRUE(subset) << error;
+    ASSERT_TRUE(subset->makeCurrent());
+    ASSERT_TRUE(attachSubset({}, &error)) << error;
+    for (const auto& [name, variant] : variants) {
+        for (int frame = 0; frame < 3; ++frame) {
+            ASSERT_TRUE(mesa->makeCurrent());
+            use(mesaEntries());
+            scene(frame, variant);
+            const std::vector<uint8_t> expected = mesa->readPixels();
+            ASSERT_TRUE(subset->makeCurrent());
+            use(subsetEntries());
+            scene(frame, variant);
+            const std::vector<uint8_t> got = subset->readPixels();
+            const Difference d = compare(expected, got);
+            // Same arithmetic in the same rasteriser: off by a level at most
+            // in a handful of pixels.
+            EXPECT_LE(d.over8, 0.0) << name << ", frame " << frame;
+            EXPECT_LE(d.mean, 0.05) << name << ", frame " << frame;
+            std::printf("%s, frame %d: %.3f%% over 8, mean %.4f\n", name, frame, d.over8 * 100,
+                        d.mean);
+        }
     }
     ASSERT_TRUE(subset->makeCurrent());
     detachSubset();

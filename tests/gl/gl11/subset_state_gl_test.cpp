@@ -588,6 +588,24 @@ TEST_F(SubsetState, HugeOrDeepListCallsStayBounded) {
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     EXPECT_EQ(m[12], 32.0f);
     EXPECT_EQ(subsetError(), GLenum(GL_NO_ERROR));
+    // A list calling itself a thousand times over, 64 deep, would never end
+    // in GL: here the calls stop after a bounded number, and later calls
+    // from outside run again.
+    std::vector<GLuint> self(1000, 0);
+    glListBase(l);
+    glNewList(l, GL_COMPILE);
+    glCallLists(static_cast<GLsizei>(self.size()), GL_UNSIGNED_INT, self.data());
+    glEndList();
+    glCallList(l);
+    glListBase(0);
+    glNewList(l + 1, GL_COMPILE);
+    glTranslatef(0, 1, 0);
+    glEndList();
+    glLoadIdentity();
+    glCallList(l + 1);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    EXPECT_EQ(m[13], 1.0f);
+    EXPECT_EQ(subsetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(SubsetState, ProcAddressKnowsTheFourMultitextureCallsAlone) {
