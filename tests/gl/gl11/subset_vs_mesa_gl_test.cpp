@@ -438,6 +438,29 @@ void sceneCullScissorDepth() {
     glDisable(GL_DEPTH_TEST);
 }
 
+// Clear colours and the same colours drawn, side by side, on a background
+// cleared whole: at 16 bits llvmpipe rounds a whole-buffer clear straight to
+// 5-6-5 (0.05 of red: 1.55 -> 2), but a scissored clear, like a fragment,
+// goes to 8 bits first and is then truncated (0.05: 13 -> 1).
+void sceneClearsAndDraws() {
+    pixelProjection();
+    clearTo(0.05f, 0.05f, 0.1f);
+    const float colours[6][3] = {{0.05f, 0.3f, 0.77f}, {0.51f, 0.49f, 0.02f},
+                                 {0.9f, 0.13f, 0.45f}, {0.22f, 0.68f, 0.96f},
+                                 {0.6f, 0.6f, 0.6f},   {0.015f, 0.985f, 0.333f}};
+    glEnable(GL_SCISSOR_TEST);
+    for (int i = 0; i < 6; ++i) {
+        glScissor(4 + i * 20, 52, 18, 40);
+        glClearColor(colours[i][0], colours[i][1], colours[i][2], 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    for (int i = 0; i < 6; ++i) {
+        flatQuad(4 + i * 20.0f, 4, 22 + i * 20.0f, 44, 0, colours[i][0], colours[i][1],
+                 colours[i][2]);
+    }
+}
+
 // ------------------------------------------------------------------ tests
 
 // Draws a scene through both; `subsetColourBits` and `surfaceBits` as for
@@ -567,6 +590,7 @@ TEST_F(SubsetVsMesa, Blending) {
 
 TEST_F(SubsetVsMesa, CullingScissorAndDepth) {
     compare("cull-scissor-depth", sceneCullScissorDepth, kSameArithmetic);
+    compare("clears-and-draws", sceneClearsAndDraws, kSameArithmetic);
 }
 
 // The 16-bit path: Mesa draws into a 5-6-5 pbuffer. The subset, asked for
@@ -590,6 +614,8 @@ TEST_F(SubsetVsMesa, SixteenBitColourOnA565Surface) {
         "16-bit-lighting-565", [] { sceneLighting(true, true, true, true); }, kSixteenBit, 16, 16,
         16);
     compare("16-bit-fog-565", sceneFog, kSixteenBit, 16, 16, 16);
+    // Flat colours, no arithmetic but the quantising: equal.
+    compare("16-bit-clears-565", sceneClearsAndDraws, kSameArithmetic, 16, 16, 16);
 }
 
 TEST_F(SubsetVsMesa, SixteenBitColourOnAn888Surface) {
@@ -598,6 +624,7 @@ TEST_F(SubsetVsMesa, SixteenBitColourOnAn888Surface) {
         "16-bit-lighting-888", [] { sceneLighting(true, true, true, true); }, kSixteenBit, 16, 16,
         32);
     compare("16-bit-fog-888", sceneFog, kSixteenBit, 16, 16, 32);
+    compare("16-bit-clears-888", sceneClearsAndDraws, kSameArithmetic, 16, 16, 32);
 }
 
 }  // namespace
