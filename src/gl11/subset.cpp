@@ -83,7 +83,12 @@ struct Vertex {
     float color[4];
     float normal[3];
     float texCoord[2];
+    float matrices;  // index of its modelview and projection in the draw's
 };
+
+// Matrices one draw holds (the shaders' arrays are this long): a change of
+// the modelview or projection between quads needs no draw of its own.
+constexpr int kBatchMatrices = 16;
 
 enum class Op : uint8_t {
     Begin,
@@ -228,6 +233,10 @@ struct State {
     Vertex quad[4];
     int quadCount = 0;
     std::vector<Vertex> batch;
+    // The batch's matrices: projection * modelview, modelview and the
+    // normals' rows, one entry per change.
+    std::vector<float> batchMvp, batchModelview, batchNormalRows;
+    bool matricesChanged = true;  // the last entry is not the current one
 
     // Matrices.
     GLenum matrixMode = GL_MODELVIEW;
@@ -306,7 +315,7 @@ bool compileShader(GLuint shader, const std::string& source, std::string* log) {
 }
 
 std::string defines(uint32_t k) {
-    std::string d = "#version 300 es\n";
+    std::string d = "#version 300 es\n#define MATRICES " + std::to_string(kBatchMatrices) + "\n";
     const std::pair<uint32_t, const char*> names[] = {
         {key::kLighting, "LIGHTING"},
         {key::kPositional, "POSITIONAL"},
@@ -446,6 +455,37 @@ void normalise3(float* v) {
     }
 }
 
+void clearBatch() {
+    State& s = *state;
+    s.batch.clear();
+    s.batchMvp.clear();
+    s.batchModelview.clear();
+    s.batchNormalRows.clear();
+    s.matricesChanged = true;
+}
+
+void flush();
+
+// The index of the current matrices in the batch, added when they changed.
+float currentMatrices() {
+    State& s = *state;
+    if (s.matricesChanged || s.batchMvp.empty()) {
+        if (s.batchMvp.size() / 16 >= kBatchMatrices) {
+            flush();
+        }
+        float mvp[16];
+        product(mvp, s.projection.back(), s.modelview.back());
+        s.batchMvp.insert(s.batchMvp.end(), mvp, mvp + 16);
+        const float* mv = s.modelview.back().m;
+        s.batchModelview.insert(s.batchModelview.end(), mv, mv + 16);
+        float rows[9];
+        normalRows(s.modelview.back(), rows);
+        s.batchNormalRows.insert(s.batchNormalRows.end(), rows, rows + 9);
+        s.matricesChanged = false;
+    }
+    return static_cast<float>(s.batchMvp.size() / 16 - 1);
+}
+
 void flush() {
     State& s = *state;
     if (s.batch.empty()) {
@@ -504,7 +544,7 @@ void flush() {
     }
     const Program* p = program(k, nullptr);
     if (!p) {
-        s.batch.clear();
+        clearBatch();
         return;
     }
     glUseProgram(p->id);
@@ -513,17 +553,14 @@ void flush() {
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(s.batch.size() * sizeof(Vertex)),
                  s.batch.data(), GL_STREAM_DRAW);
 
-    float mvp[16];
-    product(mvp, s.projection.back(), s.modelview.back());
-    glUniformMatrix4fv(p->mvp, 1, GL_FALSE, mvp);
-    glUniformMatrix4fv(p->modelview, 1, GL_FALSE, s.modelview.back().m);
+    const auto entries = static_cast<GLsizei>(s.batchMvp.size() / 16);
+    glUniformMatrix4fv(p->mvp, entries, GL_FALSE, s.batchMvp.data());
+    glUniformMatrix4fv(p->modelview, entries, GL_FALSE, s.batchModelview.data());
     glUniformMatrix4fv(p->textureMatrix, 1, GL_FALSE, s.texture.back().m);
     glUniform1f(p->one, 1.0f);
     glUniform1i(p->texture, 0);
     if (s.lighting) {
-        float rows[9];
-        normalRows(s.modelview.back(), rows);
-        glUniform3fv(p->normalRows, 3, rows);
+        glUniform3fv(p->normalRows, 3 * entries, s.batchNormalRows.data());
         const Material& m = s.front;
         // Disabled light: its contributions are zero, as GL adds none.
         Light off;
@@ -584,10 +621,28 @@ void flush() {
         glBindTexture(GL_TEXTURE_2D, texture->real);
     }
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(s.batch.size()));
-    s.batch.clear();
+    clearBatch();
 }
 
 // ---- the calls, as they run ---------------------------------------------
+
+// Matrix calls keep the batch (its vertices carry their matrices), but for
+// the texture matrix, which is the draw's.
+bool beforeMatrixCall(bool changesTop) {
+    State& s = *state;
+    if (s.inBegin) {
+        setError(GL_INVALID_OPERATION);
+        return false;
+    }
+    if (changesTop) {
+        if (s.matrixMode == GL_TEXTURE) {
+            flush();
+        } else {
+            s.matricesChanged = true;
+        }
+    }
+    return true;
+}
 
 bool outsideBegin() {
     if (state->inBegin) {
@@ -649,6 +704,10 @@ void doVertex(float x, float y, float z) {
         static constexpr int kImmediate[6] = {0, 1, 2, 0, 2, 3};
         static constexpr int kFromList[6] = {0, 1, 3, 1, 2, 3};
         const int* order = s.beginFromList ? kFromList : kImmediate;
+        const float matrices = currentMatrices();
+        for (Vertex& corner : s.quad) {
+            corner.matrices = matrices;
+        }
         for (int i = 0; i < 6; ++i) {
             s.batch.push_back(s.quad[order[i]]);
         }
@@ -717,7 +776,7 @@ size_t maxDepth(GLenum mode) {
 }
 
 void doMatrixMode(GLenum mode) {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(false)) {
         return;
     }
     if (mode != GL_MODELVIEW && mode != GL_PROJECTION && mode != GL_TEXTURE) {
@@ -728,7 +787,7 @@ void doMatrixMode(GLenum mode) {
 }
 
 void doPushMatrix() {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(false)) {
         return;
     }
     auto* stack = currentStack();
@@ -740,7 +799,7 @@ void doPushMatrix() {
 }
 
 void doPopMatrix() {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(true)) {
         return;
     }
     auto* stack = currentStack();
@@ -752,7 +811,7 @@ void doPopMatrix() {
 }
 
 void doOrtho(float l, float r, float b, float t, float n, float f) {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(true)) {
         return;
     }
     if (l == r || b == t || n == f) {
@@ -763,7 +822,7 @@ void doOrtho(float l, float r, float b, float t, float n, float f) {
 }
 
 void doMultMatrix(const float* m) {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(true)) {
         return;
     }
     if (isIdentity(m)) {
@@ -1538,7 +1597,7 @@ void execute(const DisplayList& list, const Command& c) {
             doMatrixMode(c.e[0]);
             break;
         case Op::LoadIdentity:
-            if (outsideBegin()) {
+            if (beforeMatrixCall(true)) {
                 loadIdentity(currentStack()->back());
             }
             break;
@@ -1549,17 +1608,17 @@ void execute(const DisplayList& list, const Command& c) {
             doPopMatrix();
             break;
         case Op::Translate:
-            if (outsideBegin()) {
+            if (beforeMatrixCall(true)) {
                 translate(currentStack()->back(), c.f[0], c.f[1], c.f[2]);
             }
             break;
         case Op::Rotate:
-            if (outsideBegin() && c.f[0] != 0.0f) {
+            if (beforeMatrixCall(c.f[0] != 0.0f) && c.f[0] != 0.0f) {
                 rotate(currentStack()->back(), c.f[0], c.f[1], c.f[2], c.f[3]);
             }
             break;
         case Op::Scale:
-            if (outsideBegin()) {
+            if (beforeMatrixCall(true)) {
                 scale(currentStack()->back(), c.f[0], c.f[1], c.f[2]);
             }
             break;
@@ -2837,6 +2896,9 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
     glEnableVertexAttribArray(3);
     glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride,
                           reinterpret_cast<const void*>(offsetof(Vertex, texCoord)));
+    glEnableVertexAttribArray(4);
+    glVertexAttribPointer(4, 1, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(Vertex, matrices)));
     // GL 1.1's initial state in the real context.
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);

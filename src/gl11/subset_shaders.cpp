@@ -12,9 +12,10 @@ layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec4 aColor;
 layout(location = 2) in vec3 aNormal;
 layout(location = 3) in vec2 aTexCoord;
-uniform mat4 uMvp;
-uniform mat4 uModelview;
-uniform vec3 uNormalRows[3];
+layout(location = 4) in float aMatrices;
+uniform mat4 uMvp[MATRICES];
+uniform mat4 uModelview[MATRICES];
+uniform vec3 uNormalRows[3 * MATRICES];
 uniform mat4 uTextureMatrix;
 uniform vec4 uSceneColor;     // emission + model ambient * material ambient, diffuse alpha
 uniform vec4 uModelAmbient;
@@ -41,14 +42,16 @@ vec3 normalised(vec3 v) {
 
 void main() {
     vec4 p = vec4(aPosition, 1.0);
-    gl_Position = uMvp[0] * p.x + uMvp[1] * p.y + uMvp[2] * p.z + uMvp[3] * p.w;
+    int m = int(aMatrices);
+    mat4 mvp = uMvp[m];
+    gl_Position = mvp[0] * p.x + mvp[1] * p.y + mvp[2] * p.z + mvp[3] * p.w;
 #if defined(LIGHTING) || defined(FOG)
-    vec4 eye = uModelview[0] * p.x + uModelview[1] * p.y + uModelview[2] * p.z +
-               uModelview[3] * p.w;
+    mat4 modelview = uModelview[m];
+    vec4 eye = modelview[0] * p.x + modelview[1] * p.y + modelview[2] * p.z + modelview[3] * p.w;
 #endif
 #ifdef LIGHTING
-    vec3 n = vec3(dot(aNormal, uNormalRows[0]), dot(aNormal, uNormalRows[1]),
-                  dot(aNormal, uNormalRows[2]));
+    vec3 n = vec3(dot(aNormal, uNormalRows[3 * m]), dot(aNormal, uNormalRows[3 * m + 1]),
+                  dot(aNormal, uNormalRows[3 * m + 2]));
 #ifdef NORMALIZE
     n = normalised(n);
 #endif

@@ -147,6 +147,40 @@ void scene(int frame, const Variant& variant = {}) {
         glCallList(box);
         glPopMatrix();
     }
+    // A ring of 40 tiles, each a list that draws and then moves and turns:
+    // one glCallLists, many matrices between the quads.
+    const GLuint tiles = glGenLists(2);
+    for (GLuint t = 0; t < 2; ++t) {
+        glNewList(tiles + t, GL_COMPILE);
+        glBegin(GL_QUADS);
+        glNormal3f(0.0f, 0.3f, 1.1f);
+        glColor4f(0.9f, 0.3f + 0.4f * static_cast<float>(t), 0.2f, 1.0f);
+        glTexCoord2f(0, 0);
+        glVertex3f(-0.1f, -0.1f, 0.0f);
+        glTexCoord2f(1, 0);
+        glVertex3f(0.1f, -0.1f, 0.0f);
+        glTexCoord2f(1, 1);
+        glVertex3f(0.1f, 0.1f, 0.05f);
+        glTexCoord2f(0, 1);
+        glVertex3f(-0.1f, 0.1f, 0.0f);
+        glEnd();
+        glRotatef(9.0f, 0.0f, 0.0f, 1.0f);
+        glTranslatef(0.16f, 0.0f, 0.0f);
+        glScalef(1.01f, 1.0f, 1.0f);
+        glEndList();
+    }
+    std::vector<GLubyte> ring(40);
+    for (size_t i = 0; i < ring.size(); ++i) {
+        ring[i] = static_cast<GLubyte>(i % 3 == 0 ? 1 : 0);
+    }
+    glPushMatrix();
+    glTranslatef(-0.5f, 0.8f, 1.2f);
+    glListBase(tiles);
+    glCallLists(static_cast<GLsizei>(ring.size()), GL_UNSIGNED_BYTE, ring.data());
+    glListBase(0);
+    glPopMatrix();
+    glDeleteLists(tiles, 2);
+
     glDisable(GL_COLOR_MATERIAL);
     glDisable(0x0BA1);
     glMatrixMode(GL_TEXTURE);
