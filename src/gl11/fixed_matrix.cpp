@@ -96,8 +96,10 @@ void scale(FixedMatrix& matrix, float x, float y, float z) {
 }
 
 void rotate(FixedMatrix& matrix, float angle, float x, float y, float z) {
-    const auto s = static_cast<float>(std::sin(angle * M_PI / 180.0));
-    const auto c = static_cast<float>(std::cos(angle * M_PI / 180.0));
+    // Mesa: sinf of the angle converted in double, rounded to float.
+    const float radians = static_cast<float>(angle * M_PI / 180.0);
+    const float s = sinf(radians);
+    const float c = cosf(radians);
     float m[16];
     std::memcpy(m, kIdentity, sizeof m);
     bool optimized = false;

@@ -56,12 +56,18 @@
 #define GL_MAX_MODELVIEW_STACK_DEPTH 0x0D36
 #define GL_MAX_PROJECTION_STACK_DEPTH 0x0D38
 #define GL_MAX_TEXTURE_STACK_DEPTH 0x0D39
+#define GL_BLEND_SRC 0x0BE1
+#define GL_BLEND_DST 0x0BE0
 
 namespace tev::gl11 {
 
 namespace {
 
 constexpr int kMaxListNesting = 64;
+// Lists that call many lists that call many lists could run for ever within
+// the nesting limit: one call from outside makes at most this many list
+// calls, the rest do nothing.
+constexpr uint64_t kMaxListRuns = uint64_t{1} << 24;
 constexpr int kModelviewDepth = 32;
 constexpr int kProjectionDepth = 32;
 constexpr int kTextureDepth = 10;
@@ -77,7 +83,12 @@ struct Vertex {
     float color[4];
     float normal[3];
     float texCoord[2];
+    float matrices;  // index of its modelview and projection in the draw's
 };
+
+// Matrices one draw holds (the shaders' arrays are this long): a change of
+// the modelview or projection between quads needs no draw of its own.
+constexpr int kBatchMatrices = 16;
 
 enum class Op : uint8_t {
     Begin,
@@ -194,11 +205,15 @@ constexpr uint32_t kCmEmission = 1u << 9;
 constexpr uint32_t kTexture = 1u << 10;
 constexpr uint32_t kTextureMatrix = 1u << 11;
 constexpr uint32_t kColour16 = 1u << 12;
+constexpr uint32_t kNormalize = 1u << 15;
 constexpr int kFogShift = 13;  // 2 bits: 1 linear, 2 exp, 3 exp2
 }  // namespace key
 
 struct State {
     SubsetOptions options;
+    // 16 bits asked for on a buffer of more: the shaders quantise as a
+    // 5-6-5 buffer would (on a 5-6-5 buffer its own conversion is Mesa's).
+    bool emulate565 = false;
     GLenum error = GL_NO_ERROR;
 
     // GL objects of the subset.
@@ -218,6 +233,10 @@ struct State {
     Vertex quad[4];
     int quadCount = 0;
     std::vector<Vertex> batch;
+    // The batch's matrices: projection * modelview, modelview and the
+    // normals' rows, one entry per change.
+    std::vector<float> batchMvp, batchModelview, batchNormalRows;
+    bool matricesChanged = true;  // the last entry is not the current one
 
     // Matrices.
     GLenum matrixMode = GL_MODELVIEW;
@@ -267,6 +286,8 @@ struct State {
     GLuint compilingName = 0;
     DisplayList pending;
     int callDepth = 0;
+    uint64_t listRuns = 0;  // lists run since the outermost call began
+    GLint maxViewport[2] = {16384, 16384};
 };
 
 State* state = nullptr;
@@ -294,7 +315,7 @@ bool compileShader(GLuint shader, const std::string& source, std::string* log) {
 }
 
 std::string defines(uint32_t k) {
-    std::string d = "#version 300 es\n";
+    std::string d = "#version 300 es\n#define MATRICES " + std::to_string(kBatchMatrices) + "\n";
     const std::pair<uint32_t, const char*> names[] = {
         {key::kLighting, "LIGHTING"},
         {key::kPositional, "POSITIONAL"},
@@ -309,6 +330,7 @@ std::string defines(uint32_t k) {
         {key::kTexture, "TEXTURE"},
         {key::kTextureMatrix, "TEXTURE_MATRIX"},
         {key::kColour16, "COLOUR16"},
+        {key::kNormalize, "NORMALIZE"},
     };
     for (const auto& [bit, name] : names) {
         if (k & bit) {
@@ -433,6 +455,37 @@ void normalise3(float* v) {
     }
 }
 
+void clearBatch() {
+    State& s = *state;
+    s.batch.clear();
+    s.batchMvp.clear();
+    s.batchModelview.clear();
+    s.batchNormalRows.clear();
+    s.matricesChanged = true;
+}
+
+void flush();
+
+// The index of the current matrices in the batch, added when they changed.
+float currentMatrices() {
+    State& s = *state;
+    if (s.matricesChanged || s.batchMvp.empty()) {
+        if (s.batchMvp.size() / 16 >= kBatchMatrices) {
+            flush();
+        }
+        float mvp[16];
+        product(mvp, s.projection.back(), s.modelview.back());
+        s.batchMvp.insert(s.batchMvp.end(), mvp, mvp + 16);
+        const float* mv = s.modelview.back().m;
+        s.batchModelview.insert(s.batchModelview.end(), mv, mv + 16);
+        float rows[9];
+        normalRows(s.modelview.back(), rows);
+        s.batchNormalRows.insert(s.batchNormalRows.end(), rows, rows + 9);
+        s.matricesChanged = false;
+    }
+    return static_cast<float>(s.batchMvp.size() / 16 - 1);
+}
+
 void flush() {
     State& s = *state;
     if (s.batch.empty()) {
@@ -470,6 +523,9 @@ void flush() {
         if (s.front.shininess == 0.0f) {
             k |= key::kShininessZero;
         }
+        if (s.normalize) {
+            k |= key::kNormalize;
+        }
     }
     Texture* texture = boundTexture();
     const bool textured = s.texture2d && texture && complete(*texture);
@@ -483,12 +539,12 @@ void flush() {
         const uint32_t mode = s.fogMode == GL_LINEAR ? 1 : s.fogMode == GL_EXP ? 2 : 3;
         k |= mode << key::kFogShift;
     }
-    if (s.options.colourBits == 16) {
+    if (s.emulate565) {
         k |= key::kColour16;
     }
     const Program* p = program(k, nullptr);
     if (!p) {
-        s.batch.clear();
+        clearBatch();
         return;
     }
     glUseProgram(p->id);
@@ -497,17 +553,14 @@ void flush() {
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(s.batch.size() * sizeof(Vertex)),
                  s.batch.data(), GL_STREAM_DRAW);
 
-    float mvp[16];
-    product(mvp, s.projection.back(), s.modelview.back());
-    glUniformMatrix4fv(p->mvp, 1, GL_FALSE, mvp);
-    glUniformMatrix4fv(p->modelview, 1, GL_FALSE, s.modelview.back().m);
+    const auto entries = static_cast<GLsizei>(s.batchMvp.size() / 16);
+    glUniformMatrix4fv(p->mvp, entries, GL_FALSE, s.batchMvp.data());
+    glUniformMatrix4fv(p->modelview, entries, GL_FALSE, s.batchModelview.data());
     glUniformMatrix4fv(p->textureMatrix, 1, GL_FALSE, s.texture.back().m);
     glUniform1f(p->one, 1.0f);
     glUniform1i(p->texture, 0);
     if (s.lighting) {
-        float rows[9];
-        normalRows(s.modelview.back(), rows);
-        glUniform3fv(p->normalRows, 3, rows);
+        glUniform3fv(p->normalRows, 3 * entries, s.batchNormalRows.data());
         const Material& m = s.front;
         // Disabled light: its contributions are zero, as GL adds none.
         Light off;
@@ -568,10 +621,28 @@ void flush() {
         glBindTexture(GL_TEXTURE_2D, texture->real);
     }
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(s.batch.size()));
-    s.batch.clear();
+    clearBatch();
 }
 
 // ---- the calls, as they run ---------------------------------------------
+
+// Matrix calls keep the batch (its vertices carry their matrices), but for
+// the texture matrix, which is the draw's.
+bool beforeMatrixCall(bool changesTop) {
+    State& s = *state;
+    if (s.inBegin) {
+        setError(GL_INVALID_OPERATION);
+        return false;
+    }
+    if (changesTop) {
+        if (s.matrixMode == GL_TEXTURE) {
+            flush();
+        } else {
+            s.matricesChanged = true;
+        }
+    }
+    return true;
+}
 
 bool outsideBegin() {
     if (state->inBegin) {
@@ -633,6 +704,10 @@ void doVertex(float x, float y, float z) {
         static constexpr int kImmediate[6] = {0, 1, 2, 0, 2, 3};
         static constexpr int kFromList[6] = {0, 1, 3, 1, 2, 3};
         const int* order = s.beginFromList ? kFromList : kImmediate;
+        const float matrices = currentMatrices();
+        for (Vertex& corner : s.quad) {
+            corner.matrices = matrices;
+        }
         for (int i = 0; i < 6; ++i) {
             s.batch.push_back(s.quad[order[i]]);
         }
@@ -701,7 +776,7 @@ size_t maxDepth(GLenum mode) {
 }
 
 void doMatrixMode(GLenum mode) {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(false)) {
         return;
     }
     if (mode != GL_MODELVIEW && mode != GL_PROJECTION && mode != GL_TEXTURE) {
@@ -712,7 +787,7 @@ void doMatrixMode(GLenum mode) {
 }
 
 void doPushMatrix() {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(false)) {
         return;
     }
     auto* stack = currentStack();
@@ -724,7 +799,7 @@ void doPushMatrix() {
 }
 
 void doPopMatrix() {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(true)) {
         return;
     }
     auto* stack = currentStack();
@@ -736,7 +811,7 @@ void doPopMatrix() {
 }
 
 void doOrtho(float l, float r, float b, float t, float n, float f) {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(true)) {
         return;
     }
     if (l == r || b == t || n == f) {
@@ -747,7 +822,7 @@ void doOrtho(float l, float r, float b, float t, float n, float f) {
 }
 
 void doMultMatrix(const float* m) {
-    if (!outsideBegin()) {
+    if (!beforeMatrixCall(true)) {
         return;
     }
     if (isIdentity(m)) {
@@ -844,20 +919,21 @@ float clamp01(float v) {
     return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
 }
 
-// The clear colour the framebuffer gets: with 16 bits, llvmpipe's 5-6-5
-// of it.
+// The clear colour the framebuffer gets: with 16 bits on an 8-bit buffer,
+// what a 5-6-5 buffer cleared by llvmpipe reads back.
 void applyClearColor() {
     const State& s = *state;
     float c[4];
     for (int i = 0; i < 4; ++i) {
         c[i] = s.clearColor[i];
     }
-    if (s.options.colourBits == 16) {
+    if (s.emulate565) {
         const int shift[3] = {3, 2, 3};
-        const float top[3] = {31.0f, 63.0f, 31.0f};
+        const int bits[3] = {5, 6, 5};
         for (int i = 0; i < 3; ++i) {
             const auto k8 = static_cast<int>(std::nearbyint(clamp01(c[i]) * 255.0f));
-            c[i] = static_cast<float>(k8 >> shift[i]) / top[i];
+            const int q = k8 >> shift[i];
+            c[i] = static_cast<float>((q << shift[i]) | (q >> (bits[i] - shift[i]))) / 255.0f;
         }
     }
     glClearColor(c[0], c[1], c[2], c[3]);
@@ -1294,10 +1370,8 @@ void doViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
         setError(GL_INVALID_VALUE);
         return;
     }
-    GLint limits[2] = {16384, 16384};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, limits);
-    w = std::min(w, limits[0]);
-    h = std::min(h, limits[1]);
+    w = std::min(w, state->maxViewport[0]);
+    h = std::min(h, state->maxViewport[1]);
     const GLint v[4] = {x, y, w, h};
     std::memcpy(state->viewport, v, sizeof v);
     glViewport(x, y, w, h);
@@ -1337,8 +1411,10 @@ void run(const DisplayList& list);
 
 void callList(GLuint name) {
     State& s = *state;
-    if (name == 0) {
-        setError(GL_INVALID_VALUE);
+    if (s.callDepth == 0) {
+        s.listRuns = 0;
+    }
+    if (++s.listRuns > kMaxListRuns) {
         return;
     }
     if (s.callDepth >= kMaxListNesting) {
@@ -1356,6 +1432,10 @@ void callList(GLuint name) {
 }
 
 void doCallList(GLuint name) {
+    if (name == 0) {
+        setError(GL_INVALID_VALUE);  // only when called directly, as in Mesa
+        return;
+    }
     callList(name);
     if (state->callDepth == 0) {
         flush();
@@ -1517,7 +1597,7 @@ void execute(const DisplayList& list, const Command& c) {
             doMatrixMode(c.e[0]);
             break;
         case Op::LoadIdentity:
-            if (outsideBegin()) {
+            if (beforeMatrixCall(true)) {
                 loadIdentity(currentStack()->back());
             }
             break;
@@ -1528,17 +1608,17 @@ void execute(const DisplayList& list, const Command& c) {
             doPopMatrix();
             break;
         case Op::Translate:
-            if (outsideBegin()) {
+            if (beforeMatrixCall(true)) {
                 translate(currentStack()->back(), c.f[0], c.f[1], c.f[2]);
             }
             break;
         case Op::Rotate:
-            if (outsideBegin() && c.f[0] != 0.0f) {
+            if (beforeMatrixCall(c.f[0] != 0.0f) && c.f[0] != 0.0f) {
                 rotate(currentStack()->back(), c.f[0], c.f[1], c.f[2], c.f[3]);
             }
             break;
         case Op::Scale:
-            if (outsideBegin()) {
+            if (beforeMatrixCall(true)) {
                 scale(currentStack()->back(), c.f[0], c.f[1], c.f[2]);
             }
             break;
@@ -2228,8 +2308,7 @@ void apiTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei wid
                             height <= s.maxTextureSize && n > 0 && type == GL_UNSIGNED_BYTE &&
                             border == 0;
         if (!sizeOk) {
-            // Recorded as the call; it fails with GL's error when run.
-            c.i[2] = sizeOk ? width : -1;
+            // Recorded without pixels: it fails with GL's error when run.
             c.blob = addBlob(nullptr, 0);
         } else {
             std::vector<uint8_t> packed;
@@ -2793,7 +2872,11 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
         }
         return false;
     }
+    GLint redBits = 8;
+    glGetIntegerv(GL_RED_BITS, &redBits);
+    s->emulate565 = options.colourBits == 16 && redBits > 5;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &s->maxTextureSize);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, s->maxViewport);
     glGetIntegerv(GL_VIEWPORT, s->viewport);
     glGetIntegerv(GL_SCISSOR_BOX, s->scissor);
     glGenVertexArrays(1, &s->vertexArray);
@@ -2813,6 +2896,9 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
     glEnableVertexAttribArray(3);
     glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride,
                           reinterpret_cast<const void*>(offsetof(Vertex, texCoord)));
+    glEnableVertexAttribArray(4);
+    glVertexAttribPointer(4, 1, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(Vertex, matrices)));
     // GL 1.1's initial state in the real context.
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);

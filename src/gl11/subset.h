@@ -15,7 +15,13 @@
 namespace tev::gl11 {
 
 struct SubsetOptions {
-    int colourBits = 32;  // 16: colours quantised to 5-6-5 as llvmpipe does
+    // 16: the show's 16-bit colour. On a 5-6-5 buffer (a 5-6-5 surface, an
+    // RGB565 framebuffer object in WebGL) llvmpipe's own conversion and
+    // blending are Mesa's, and the subset leaves them to it. On an 8-bit
+    // buffer (a browser's canvas) the shaders quantise each colour as
+    // llvmpipe stores it in 5-6-5 (to 8 bits, truncated) and write it widened
+    // as a 5-6-5 buffer reads back; blending there happens at 8 bits.
+    int colourBits = 32;
 };
 
 // Makes the subset's GL objects (programs, buffers, vertex array) in the

@@ -12,9 +12,10 @@ layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec4 aColor;
 layout(location = 2) in vec3 aNormal;
 layout(location = 3) in vec2 aTexCoord;
-uniform mat4 uMvp;
-uniform mat4 uModelview;
-uniform vec3 uNormalRows[3];
+layout(location = 4) in float aMatrices;
+uniform mat4 uMvp[MATRICES];
+uniform mat4 uModelview[MATRICES];
+uniform vec3 uNormalRows[3 * MATRICES];
 uniform mat4 uTextureMatrix;
 uniform vec4 uSceneColor;     // emission + model ambient * material ambient, diffuse alpha
 uniform vec4 uModelAmbient;
@@ -41,14 +42,19 @@ vec3 normalised(vec3 v) {
 
 void main() {
     vec4 p = vec4(aPosition, 1.0);
-    gl_Position = uMvp[0] * p.x + uMvp[1] * p.y + uMvp[2] * p.z + uMvp[3] * p.w;
+    int m = int(aMatrices);
+    mat4 mvp = uMvp[m];
+    gl_Position = mvp[0] * p.x + mvp[1] * p.y + mvp[2] * p.z + mvp[3] * p.w;
 #if defined(LIGHTING) || defined(FOG)
-    vec4 eye = uModelview[0] * p.x + uModelview[1] * p.y + uModelview[2] * p.z +
-               uModelview[3] * p.w;
+    mat4 modelview = uModelview[m];
+    vec4 eye = modelview[0] * p.x + modelview[1] * p.y + modelview[2] * p.z + modelview[3] * p.w;
 #endif
 #ifdef LIGHTING
-    vec3 n = vec3(dot(aNormal, uNormalRows[0]), dot(aNormal, uNormalRows[1]),
-                  dot(aNormal, uNormalRows[2]));
+    vec3 n = vec3(dot(aNormal, uNormalRows[3 * m]), dot(aNormal, uNormalRows[3 * m + 1]),
+                  dot(aNormal, uNormalRows[3 * m + 2]));
+#ifdef NORMALIZE
+    n = normalised(n);
+#endif
 #ifdef CM_AMBIENT
     vec4 matAmbient = aColor;
 #else
@@ -160,7 +166,7 @@ in float vFog;
 uniform sampler2D uTexture;
 uniform vec4 uFogColor;
 uniform vec4 uFogParams;  // -1/(end-start), end/(end-start), density/ln 2, density/sqrt(ln 2)
-uniform float uOne;       // opaque to the compiler: keeps the rounding steps apart
+uniform float uOne;  // 1, opaque to the compiler: keeps the rounding steps from folding
 out vec4 fragColor;
 
 void main() {
@@ -189,10 +195,14 @@ void main() {
 #endif
     c = clamp(c, 0.0, 1.0);
     vec4 t = min(c * (255.0 / 256.0), vec4(uOne)) + 32768.0;
-    vec4 k = (t - 32768.0) * 256.0;
+    vec4 k = (t - 32768.0 * uOne) * 256.0;
 #ifdef COLOUR16
-    k = floor(k * vec4(0.125, 0.25, 0.125, 1.0));
-    fragColor = k / vec4(31.0, 63.0, 31.0, 255.0);
+    // An 8-bit buffer standing in for a 5-6-5 one: the 8 bits truncated to
+    // 5-6-5 as llvmpipe stores them, then widened as a 5-6-5 buffer reads
+    // back (the bits repeated: q << 3 | q >> 2 for five).
+    vec3 q = floor(k.rgb * vec3(0.125, 0.25, 0.125));
+    vec3 wide = q * vec3(8.0, 4.0, 8.0) + floor(q * vec3(0.25, 0.0625, 0.25));
+    fragColor = vec4(wide, k.a) / 255.0;
 #else
     fragColor = k / 255.0;
 #endif

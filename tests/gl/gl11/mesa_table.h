@@ -1,13 +1,13 @@
 #pragma once
-// Mesa's own pipeline as a table of entry points, for the tests that draw
-// the same calls through Mesa and through the subset. (The program's own
-// table of Mesa's functions may replace this one.)
+// Mesa's own fixed-function pipeline as a gl11 table, for comparing the
+// subset with it call for call.
 
 #include "gl11/gl11.h"
 
-namespace tev::test {
+namespace tev::gl11 {
 
-// libGL's and libGLU's functions; eglGetProcAddress for ProcAddress.
-const gl11::Entries& mesaEntries();
+const Entries& mesaEntries();
+// glGetError of the current (compatibility) context.
+GLenum mesaError();
 
-}  // namespace tev::test
+}  // namespace tev::gl11

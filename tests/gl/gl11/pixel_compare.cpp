@@ -90,7 +90,7 @@ Picture drawWithMesa(int width, int height, int colourBits, const std::function<
         ADD_FAILURE() << "no compatibility context: " << error;
         return {};
     }
-    gl11::use(mesaEntries());
+    gl11::use(gl11::mesaEntries());
     Picture picture = drawIn(*gl, draw);
     gl11::use(gl11::Entries{});
     return picture;
