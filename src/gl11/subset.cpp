@@ -2282,11 +2282,10 @@ void apiGenTextures(GLsizei n, GLuint* textures) {
     }
 }
 void apiBindTexture(GLenum target, GLuint texture) {
-    if (state && record(cmdE(Op::BindTexture, target))) {
+    Command c = cmdE(Op::BindTexture, target);
+    c.i[0] = static_cast<int32_t>(texture);
+    if (state && record(c)) {
         doBindTexture(target, texture);
-    }
-    if (state && state->compiling) {
-        state->pending.commands.back().i[0] = static_cast<int32_t>(texture);
     }
 }
 void apiTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
@@ -2723,11 +2722,10 @@ void apiClientActiveTexture(GLenum unit) {
     state->clientActiveTexture = unit;
 }
 void apiMultiTexCoord2f(GLenum unit, GLfloat s, GLfloat t) {
-    if (state && record(cmdF(Op::MultiTexCoord, s, t))) {
+    Command c = cmdF(Op::MultiTexCoord, s, t);
+    c.e[0] = unit;
+    if (state && record(c)) {
         doMultiTexCoord(unit, s, t);
-    }
-    if (state && state->compiling) {
-        state->pending.commands.back().e[0] = unit;
     }
 }
 void apiMultiTexCoord2fv(GLenum unit, const GLfloat* v) {
