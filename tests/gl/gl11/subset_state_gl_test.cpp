@@ -311,6 +311,46 @@ TEST_F(SubsetState, TextureQueriesAnswerAsMesa) {
     EXPECT_EQ(mesa, subset);
 }
 
+TEST_F(SubsetState, TextureImagesKeptInAListAsMesaKeepsThem) {
+    // The pixels are copied when the list is made (the caller's buffer is
+    // gone when it runs), under the unpack alignment of that moment.
+    const auto [mesa, subset] = both<std::vector<GLint>>(
+        [] {
+            GLuint texture = 0;
+            glGenTextures(1, &texture);
+            const GLuint l = glGenLists(1);
+            {
+                std::vector<uint8_t> pixels(8 * 6, 90);
+                glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+                glNewList(l, GL_COMPILE);
+                glBindTexture(GL_TEXTURE_2D, texture);
+                glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 7, 5, 0, GL_LUMINANCE,
+                             GL_UNSIGNED_BYTE, pixels.data());
+                glTexImage2D(GL_TEXTURE_2D, 1, GL_LUMINANCE, 3, 2, 0, GL_LUMINANCE,
+                             GL_UNSIGNED_BYTE, pixels.data());
+                glEndList();
+                glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            }
+            glBindTexture(GL_TEXTURE_2D, 0);
+            glCallList(l);
+        },
+        [] {
+            std::vector<GLint> out;
+            GLint v = 0;
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &v);
+            out.push_back(v);
+            for (int level = 0; level < 3; ++level) {
+                glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &v);
+                out.push_back(v);
+                glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &v);
+                out.push_back(v);
+            }
+            return out;
+        });
+    EXPECT_EQ(mesa, subset);
+    EXPECT_EQ(subset[1], 7);
+}
+
 // The state a list leaves behind: matrices, current colour, enables.
 std::vector<double> listState() {
     std::vector<double> out;
