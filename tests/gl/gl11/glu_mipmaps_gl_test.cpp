@@ -9,6 +9,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -17,6 +18,18 @@
 
 namespace tev::gl11 {
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUnderAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kUnderAddressSanitizer = true;
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
 
 struct GlLevel {
     int width = 0;
@@ -84,10 +97,16 @@ class GluMipmaps : public test::GlTest {
             makeSource(components, width, height, alignment, random, width * 131 + height);
         GLint maxSize = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-        const std::vector<GlLevel> expected =
-            builtByGlu(components, width, height, source, alignment);
         const std::vector<MipLevel> got =
             gluMipmapLevels(components, width, height, source.data(), alignment, maxSize);
+        // Where GLU hands GL a level with rows shorter than the alignment,
+        // GL reads past GLU's buffer: AddressSanitizer stops the process
+        // inside libGLU. Those cases are compared in the ordinary build.
+        const bool gluReadsPastItsBuffer = std::any_of(
+            got.begin(), got.end(), [](const MipLevel& l) { return l.exactRows < l.height; });
+        if (kUnderAddressSanitizer && gluReadsPastItsBuffer) return;
+        const std::vector<GlLevel> expected =
+            builtByGlu(components, width, height, source, alignment);
         ASSERT_EQ(got.size(), expected.size());
         for (size_t level = 0; level < got.size(); ++level) {
             SCOPED_TRACE(testing::Message() << "level " << level);
@@ -124,7 +143,9 @@ TEST_F(GluMipmaps, EveryLevelAsLibGluBuildsItForEveryShapeAndAlignment) {
     // GLU hands its first computed level to GL with the caller's alignment
     // though its rows are packed (a narrow luminance level under alignment
     // 4, for one): those levels were compared as GL read them.
-    EXPECT_GT(readAtStride, 0);
+    if (!kUnderAddressSanitizer) {
+        EXPECT_GT(readAtStride, 0);
+    }
 }
 
 TEST_F(GluMipmaps, ASourceLargerThanGlAcceptsIsScaledDownFirst) {
