@@ -288,6 +288,7 @@ struct State {
     int callDepth = 0;
     uint64_t listRuns = 0;  // lists run since the outermost call began
     GLint maxViewport[2] = {16384, 16384};
+    GLint surface[2] = {0, 0};  // the buffer's size when attached
 };
 
 State* state = nullptr;
@@ -539,7 +540,9 @@ void flush() {
         const uint32_t mode = s.fogMode == GL_LINEAR ? 1 : s.fogMode == GL_EXP ? 2 : 3;
         k |= mode << key::kFogShift;
     }
-    if (s.emulate565) {
+    // Blended, a source truncated before blending would be truncated again
+    // by nothing after: it keeps its 8 bits, closer to Mesa's result.
+    if (s.emulate565 && !s.blend) {
         k |= key::kColour16;
     }
     const Program* p = program(k, nullptr);
@@ -919,9 +922,19 @@ float clamp01(float v) {
     return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
 }
 
-// The clear colour the framebuffer gets: with 16 bits on an 8-bit buffer,
-// what a 5-6-5 buffer cleared by llvmpipe reads back.
-void applyClearColor() {
+// Whether a clear covers the whole buffer (the size it had when attached).
+bool clearsWhole() {
+    const State& s = *state;
+    return !s.scissorTest ||
+           (s.scissor[0] <= 0 && s.scissor[1] <= 0 && s.scissor[0] + s.scissor[2] >= s.surface[0] &&
+            s.scissor[1] + s.scissor[3] >= s.surface[1]);
+}
+
+// The clear colour the framebuffer gets. With 16 bits on an 8-bit buffer,
+// what a 5-6-5 buffer cleared by llvmpipe reads back: a clear of the whole
+// buffer rounds straight to 5-6-5, a scissored one is drawn, to 8 bits and
+// truncated as a fragment is.
+void applyClearColor(bool whole) {
     const State& s = *state;
     float c[4];
     for (int i = 0; i < 4; ++i) {
@@ -931,8 +944,10 @@ void applyClearColor() {
         const int shift[3] = {3, 2, 3};
         const int bits[3] = {5, 6, 5};
         for (int i = 0; i < 3; ++i) {
-            const auto k8 = static_cast<int>(std::nearbyint(clamp01(c[i]) * 255.0f));
-            const int q = k8 >> shift[i];
+            const float top = static_cast<float>((1 << bits[i]) - 1);
+            const int q =
+                whole ? static_cast<int>(std::nearbyint(clamp01(c[i]) * top))
+                      : static_cast<int>(std::nearbyint(clamp01(c[i]) * 255.0f)) >> shift[i];
             c[i] = static_cast<float>((q << shift[i]) | (q >> (bits[i] - shift[i]))) / 255.0f;
         }
     }
@@ -1403,6 +1418,9 @@ void doClear(GLbitfield mask) {
     const GLbitfield real =
         mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (real) {
+        if ((real & GL_COLOR_BUFFER_BIT) && state->emulate565) {
+            applyClearColor(clearsWhole());
+        }
         glClear(real);
     }
 }
@@ -1531,7 +1549,7 @@ void doClearColor(float r, float g, float b, float a) {
     }
     const float c[4] = {clamp01(r), clamp01(g), clamp01(b), clamp01(a)};
     std::memcpy(state->clearColor, c, sizeof c);
-    applyClearColor();
+    applyClearColor(true);
 }
 
 bool validTextureUnit(GLenum unit) {
@@ -2876,6 +2894,8 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &s->maxTextureSize);
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, s->maxViewport);
     glGetIntegerv(GL_VIEWPORT, s->viewport);
+    s->surface[0] = s->viewport[2];
+    s->surface[1] = s->viewport[3];
     glGetIntegerv(GL_SCISSOR_BOX, s->scissor);
     glGenVertexArrays(1, &s->vertexArray);
     glGenBuffers(1, &s->buffer);
@@ -2909,7 +2929,7 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
     glClearDepthf(1.0f);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
-    applyClearColor();
+    applyClearColor(true);
     // Texture 0 exists from the start, as in GL.
     textureObject(0);
     glBindTexture(GL_TEXTURE_2D, s->textures[0].real);
