@@ -188,7 +188,8 @@ struct Program {
     GLuint id = 0;
     GLint mvp, modelview, normalRows, textureMatrix, sceneColor, modelAmbient, materialAmbient,
         emission, ambient, diffuse, specular, shininess, lightAmbient, lightDiffuse, lightSpecular,
-        lightPosition, lightHalf, attenuation, fogColor, fogParams, one, texture;
+        lightPosition, lightHalf, attenuation, fogColor, fogParams, one, texture, destination,
+        blendFactors;
 };
 
 namespace key {
@@ -206,6 +207,7 @@ constexpr uint32_t kTexture = 1u << 10;
 constexpr uint32_t kTextureMatrix = 1u << 11;
 constexpr uint32_t kColour16 = 1u << 12;
 constexpr uint32_t kNormalize = 1u << 15;
+constexpr uint32_t kBlend565 = 1u << 16;
 constexpr int kFogShift = 13;  // 2 bits: 1 linear, 2 exp, 3 exp2
 }  // namespace key
 
@@ -289,6 +291,7 @@ struct State {
     uint64_t listRuns = 0;  // lists run since the outermost call began
     GLint maxViewport[2] = {16384, 16384};
     GLint surface[2] = {0, 0};  // the buffer's size when attached
+    GLuint destination = 0;     // the copy of the buffer blending reads
 };
 
 State* state = nullptr;
@@ -332,6 +335,7 @@ std::string defines(uint32_t k) {
         {key::kTextureMatrix, "TEXTURE_MATRIX"},
         {key::kColour16, "COLOUR16"},
         {key::kNormalize, "NORMALIZE"},
+        {key::kBlend565, "BLEND565"},
     };
     for (const auto& [bit, name] : names) {
         if (k & bit) {
@@ -407,6 +411,8 @@ const Program* program(uint32_t k, std::string* error) {
     p.fogParams = loc("uFogParams");
     p.one = loc("uOne");
     p.texture = loc("uTexture");
+    p.destination = loc("uDestination");
+    p.blendFactors = loc("uBlendFactors");
     return &state->programs.emplace(k, p).first->second;
 }
 
@@ -454,6 +460,52 @@ void normalise3(float* v) {
         v[1] *= len;
         v[2] *= len;
     }
+}
+
+// The factors as the shader's blending numbers them.
+int blendFactorCode(GLenum factor) {
+    switch (factor) {
+        case GL_ZERO:
+            return 0;
+        case GL_ONE:
+            return 1;
+        case GL_SRC_COLOR:
+            return 2;
+        case GL_ONE_MINUS_SRC_COLOR:
+            return 3;
+        case GL_SRC_ALPHA:
+            return 4;
+        case GL_ONE_MINUS_SRC_ALPHA:
+            return 5;
+        case GL_DST_ALPHA:
+            return 6;
+        case GL_ONE_MINUS_DST_ALPHA:
+            return 7;
+        case GL_DST_COLOR:
+            return 8;
+        case GL_ONE_MINUS_DST_COLOR:
+            return 9;
+        default:  // GL_SRC_ALPHA_SATURATE: min(As, 1 - Ad) with no destination alpha
+            return 10;
+    }
+}
+
+// The buffer as it is now, into texture unit 1, for the shader to blend
+// with (unit 0 keeps the quads' texture).
+void copyDestination() {
+    State& s = *state;
+    glActiveTexture(GL_TEXTURE1);
+    if (s.destination == 0) {
+        glGenTextures(1, &s.destination);
+        glBindTexture(GL_TEXTURE_2D, s.destination);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, s.surface[0], s.surface[1], 0);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, s.destination);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, s.surface[0], s.surface[1]);
+    }
+    glActiveTexture(GL_TEXTURE0);
 }
 
 void clearBatch() {
@@ -540,10 +592,11 @@ void flush() {
         const uint32_t mode = s.fogMode == GL_LINEAR ? 1 : s.fogMode == GL_EXP ? 2 : 3;
         k |= mode << key::kFogShift;
     }
-    // Blended, a source truncated before blending would be truncated again
-    // by nothing after: it keeps its 8 bits, closer to Mesa's result.
-    if (s.emulate565 && !s.blend) {
-        k |= key::kColour16;
+    // Blended into an 8-bit buffer standing in for a 5-6-5 one, the shader
+    // blends as llvmpipe blends a 5-6-5 buffer, from a copy of the buffer.
+    const bool blend565 = s.emulate565 && s.blend;
+    if (s.emulate565) {
+        k |= blend565 ? key::kBlend565 : key::kColour16;
     }
     const Program* p = program(k, nullptr);
     if (!p) {
@@ -623,7 +676,16 @@ void flush() {
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, texture->real);
     }
+    if (blend565) {
+        copyDestination();
+        glUniform1i(p->destination, 1);
+        glUniform2i(p->blendFactors, blendFactorCode(s.blendSrc), blendFactorCode(s.blendDst));
+        glDisable(GL_BLEND);
+    }
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(s.batch.size()));
+    if (blend565) {
+        glEnable(GL_BLEND);
+    }
     clearBatch();
 }
 
@@ -715,6 +777,9 @@ void doVertex(float x, float y, float z) {
             s.batch.push_back(s.quad[order[i]]);
         }
         s.quadCount = 0;
+        if (s.emulate565 && s.blend) {
+            flush();  // the next quad blends with this one's pixels
+        }
     }
 }
 
@@ -2850,6 +2915,9 @@ void deleteObjects(State& s) {
     s.textures.clear();
     if (s.buffer) {
         glDeleteBuffers(1, &s.buffer);
+    }
+    if (s.destination) {
+        glDeleteTextures(1, &s.destination);
     }
     if (s.vertexArray) {
         glDeleteVertexArrays(1, &s.vertexArray);

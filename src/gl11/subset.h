@@ -18,11 +18,11 @@ struct SubsetOptions {
     // 16: the show's 16-bit colour. On a 5-6-5 buffer (a 5-6-5 surface, an
     // RGB565 framebuffer object in WebGL) llvmpipe's own conversion and
     // blending are Mesa's, and the subset leaves them to it. On an 8-bit
-    // buffer (a browser's canvas) the shaders quantise each unblended colour
-    // as llvmpipe stores it in 5-6-5 (to 8 bits, truncated) and write it
-    // widened as a 5-6-5 buffer reads back, and clears likewise; a blended
-    // colour is blended at 8 bits and not truncated after (the shader cannot
-    // see the buffer), so it may be up to one 5-bit step above Mesa's.
+    // buffer (a browser's canvas) the shaders quantise each colour as
+    // llvmpipe stores it in 5-6-5 (to 8 bits, truncated) and write it widened
+    // as a 5-6-5 buffer reads back, and clears likewise; blended quads are
+    // drawn one at a time, each blended in the shader with a copy of the
+    // buffer in llvmpipe's 8-bit integer arithmetic (slow, but exact).
     int colourBits = 32;
 };
 
