@@ -188,7 +188,8 @@ struct Program {
     GLuint id = 0;
     GLint mvp, modelview, normalRows, textureMatrix, sceneColor, modelAmbient, materialAmbient,
         emission, ambient, diffuse, specular, shininess, lightAmbient, lightDiffuse, lightSpecular,
-        lightPosition, lightHalf, attenuation, fogColor, fogParams, one, texture;
+        lightPosition, lightHalf, attenuation, fogColor, fogParams, one, texture, destination,
+        blendFactors;
 };
 
 namespace key {
@@ -206,6 +207,7 @@ constexpr uint32_t kTexture = 1u << 10;
 constexpr uint32_t kTextureMatrix = 1u << 11;
 constexpr uint32_t kColour16 = 1u << 12;
 constexpr uint32_t kNormalize = 1u << 15;
+constexpr uint32_t kBlend565 = 1u << 16;
 constexpr int kFogShift = 13;  // 2 bits: 1 linear, 2 exp, 3 exp2
 }  // namespace key
 
@@ -288,6 +290,8 @@ struct State {
     int callDepth = 0;
     uint64_t listRuns = 0;  // lists run since the outermost call began
     GLint maxViewport[2] = {16384, 16384};
+    GLint surface[2] = {0, 0};  // the buffer's size when attached
+    GLuint destination = 0;     // the copy of the buffer blending reads
 };
 
 State* state = nullptr;
@@ -331,6 +335,7 @@ std::string defines(uint32_t k) {
         {key::kTextureMatrix, "TEXTURE_MATRIX"},
         {key::kColour16, "COLOUR16"},
         {key::kNormalize, "NORMALIZE"},
+        {key::kBlend565, "BLEND565"},
     };
     for (const auto& [bit, name] : names) {
         if (k & bit) {
@@ -406,6 +411,8 @@ const Program* program(uint32_t k, std::string* error) {
     p.fogParams = loc("uFogParams");
     p.one = loc("uOne");
     p.texture = loc("uTexture");
+    p.destination = loc("uDestination");
+    p.blendFactors = loc("uBlendFactors");
     return &state->programs.emplace(k, p).first->second;
 }
 
@@ -453,6 +460,52 @@ void normalise3(float* v) {
         v[1] *= len;
         v[2] *= len;
     }
+}
+
+// The factors as the shader's blending numbers them.
+int blendFactorCode(GLenum factor) {
+    switch (factor) {
+        case GL_ZERO:
+            return 0;
+        case GL_ONE:
+            return 1;
+        case GL_SRC_COLOR:
+            return 2;
+        case GL_ONE_MINUS_SRC_COLOR:
+            return 3;
+        case GL_SRC_ALPHA:
+            return 4;
+        case GL_ONE_MINUS_SRC_ALPHA:
+            return 5;
+        case GL_DST_ALPHA:
+            return 6;
+        case GL_ONE_MINUS_DST_ALPHA:
+            return 7;
+        case GL_DST_COLOR:
+            return 8;
+        case GL_ONE_MINUS_DST_COLOR:
+            return 9;
+        default:  // GL_SRC_ALPHA_SATURATE: min(As, 1 - Ad) with no destination alpha
+            return 10;
+    }
+}
+
+// The buffer as it is now, into texture unit 1, for the shader to blend
+// with (unit 0 keeps the quads' texture).
+void copyDestination() {
+    State& s = *state;
+    glActiveTexture(GL_TEXTURE1);
+    if (s.destination == 0) {
+        glGenTextures(1, &s.destination);
+        glBindTexture(GL_TEXTURE_2D, s.destination);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, s.surface[0], s.surface[1], 0);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, s.destination);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, s.surface[0], s.surface[1]);
+    }
+    glActiveTexture(GL_TEXTURE0);
 }
 
 void clearBatch() {
@@ -539,8 +592,11 @@ void flush() {
         const uint32_t mode = s.fogMode == GL_LINEAR ? 1 : s.fogMode == GL_EXP ? 2 : 3;
         k |= mode << key::kFogShift;
     }
+    // Blended into an 8-bit buffer standing in for a 5-6-5 one, the shader
+    // blends as llvmpipe blends a 5-6-5 buffer, from a copy of the buffer.
+    const bool blend565 = s.emulate565 && s.blend;
     if (s.emulate565) {
-        k |= key::kColour16;
+        k |= blend565 ? key::kBlend565 : key::kColour16;
     }
     const Program* p = program(k, nullptr);
     if (!p) {
@@ -620,7 +676,16 @@ void flush() {
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, texture->real);
     }
+    if (blend565) {
+        copyDestination();
+        glUniform1i(p->destination, 1);
+        glUniform2i(p->blendFactors, blendFactorCode(s.blendSrc), blendFactorCode(s.blendDst));
+        glDisable(GL_BLEND);
+    }
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(s.batch.size()));
+    if (blend565) {
+        glEnable(GL_BLEND);
+    }
     clearBatch();
 }
 
@@ -712,6 +777,9 @@ void doVertex(float x, float y, float z) {
             s.batch.push_back(s.quad[order[i]]);
         }
         s.quadCount = 0;
+        if (s.emulate565 && s.blend) {
+            flush();  // the next quad blends with this one's pixels
+        }
     }
 }
 
@@ -919,9 +987,19 @@ float clamp01(float v) {
     return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
 }
 
-// The clear colour the framebuffer gets: with 16 bits on an 8-bit buffer,
-// what a 5-6-5 buffer cleared by llvmpipe reads back.
-void applyClearColor() {
+// Whether a clear covers the whole buffer (the size it had when attached).
+bool clearsWhole() {
+    const State& s = *state;
+    return !s.scissorTest ||
+           (s.scissor[0] <= 0 && s.scissor[1] <= 0 && s.scissor[0] + s.scissor[2] >= s.surface[0] &&
+            s.scissor[1] + s.scissor[3] >= s.surface[1]);
+}
+
+// The clear colour the framebuffer gets. With 16 bits on an 8-bit buffer,
+// what a 5-6-5 buffer cleared by llvmpipe reads back: a clear of the whole
+// buffer rounds straight to 5-6-5, a scissored one is drawn, to 8 bits and
+// truncated as a fragment is.
+void applyClearColor(bool whole) {
     const State& s = *state;
     float c[4];
     for (int i = 0; i < 4; ++i) {
@@ -931,8 +1009,10 @@ void applyClearColor() {
         const int shift[3] = {3, 2, 3};
         const int bits[3] = {5, 6, 5};
         for (int i = 0; i < 3; ++i) {
-            const auto k8 = static_cast<int>(std::nearbyint(clamp01(c[i]) * 255.0f));
-            const int q = k8 >> shift[i];
+            const float top = static_cast<float>((1 << bits[i]) - 1);
+            const int q =
+                whole ? static_cast<int>(std::nearbyint(clamp01(c[i]) * top))
+                      : static_cast<int>(std::nearbyint(clamp01(c[i]) * 255.0f)) >> shift[i];
             c[i] = static_cast<float>((q << shift[i]) | (q >> (bits[i] - shift[i]))) / 255.0f;
         }
     }
@@ -1403,6 +1483,9 @@ void doClear(GLbitfield mask) {
     const GLbitfield real =
         mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (real) {
+        if ((real & GL_COLOR_BUFFER_BIT) && state->emulate565) {
+            applyClearColor(clearsWhole());
+        }
         glClear(real);
     }
 }
@@ -1531,7 +1614,7 @@ void doClearColor(float r, float g, float b, float a) {
     }
     const float c[4] = {clamp01(r), clamp01(g), clamp01(b), clamp01(a)};
     std::memcpy(state->clearColor, c, sizeof c);
-    applyClearColor();
+    applyClearColor(true);
 }
 
 bool validTextureUnit(GLenum unit) {
@@ -2282,11 +2365,10 @@ void apiGenTextures(GLsizei n, GLuint* textures) {
     }
 }
 void apiBindTexture(GLenum target, GLuint texture) {
-    if (state && record(cmdE(Op::BindTexture, target))) {
+    Command c = cmdE(Op::BindTexture, target);
+    c.i[0] = static_cast<int32_t>(texture);
+    if (state && record(c)) {
         doBindTexture(target, texture);
-    }
-    if (state && state->compiling) {
-        state->pending.commands.back().i[0] = static_cast<int32_t>(texture);
     }
 }
 void apiTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
@@ -2723,11 +2805,10 @@ void apiClientActiveTexture(GLenum unit) {
     state->clientActiveTexture = unit;
 }
 void apiMultiTexCoord2f(GLenum unit, GLfloat s, GLfloat t) {
-    if (state && record(cmdF(Op::MultiTexCoord, s, t))) {
+    Command c = cmdF(Op::MultiTexCoord, s, t);
+    c.e[0] = unit;
+    if (state && record(c)) {
         doMultiTexCoord(unit, s, t);
-    }
-    if (state && state->compiling) {
-        state->pending.commands.back().e[0] = unit;
     }
 }
 void apiMultiTexCoord2fv(GLenum unit, const GLfloat* v) {
@@ -2835,6 +2916,9 @@ void deleteObjects(State& s) {
     if (s.buffer) {
         glDeleteBuffers(1, &s.buffer);
     }
+    if (s.destination) {
+        glDeleteTextures(1, &s.destination);
+    }
     if (s.vertexArray) {
         glDeleteVertexArrays(1, &s.vertexArray);
     }
@@ -2878,6 +2962,8 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &s->maxTextureSize);
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, s->maxViewport);
     glGetIntegerv(GL_VIEWPORT, s->viewport);
+    s->surface[0] = s->viewport[2];
+    s->surface[1] = s->viewport[3];
     glGetIntegerv(GL_SCISSOR_BOX, s->scissor);
     glGenVertexArrays(1, &s->vertexArray);
     glGenBuffers(1, &s->buffer);
@@ -2911,7 +2997,7 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
     glClearDepthf(1.0f);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
-    applyClearColor();
+    applyClearColor(true);
     // Texture 0 exists from the start, as in GL.
     textureObject(0);
     glBindTexture(GL_TEXTURE_2D, s->textures[0].real);

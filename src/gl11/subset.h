@@ -20,7 +20,9 @@ struct SubsetOptions {
     // blending are Mesa's, and the subset leaves them to it. On an 8-bit
     // buffer (a browser's canvas) the shaders quantise each colour as
     // llvmpipe stores it in 5-6-5 (to 8 bits, truncated) and write it widened
-    // as a 5-6-5 buffer reads back; blending there happens at 8 bits.
+    // as a 5-6-5 buffer reads back, and clears likewise; blended quads are
+    // drawn one at a time, each blended in the shader with a copy of the
+    // buffer in llvmpipe's 8-bit integer arithmetic (slow, but exact).
     int colourBits = 32;
 };
 

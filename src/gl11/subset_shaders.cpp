@@ -169,6 +169,33 @@ uniform vec4 uFogParams;  // -1/(end-start), end/(end-start), density/ln 2, dens
 uniform float uOne;  // 1, opaque to the compiler: keeps the rounding steps from folding
 out vec4 fragColor;
 
+#ifdef BLEND565
+uniform sampler2D uDestination;  // the buffer before this draw
+uniform ivec2 uBlendFactors;     // source, destination: see blendFactorCode()
+
+// A blend factor in 8-bit integers (source s, destination d, its alpha 255
+// as a 5-6-5 buffer has none).
+vec3 factor(int code, vec4 s, vec3 d) {
+    if (code == 0) return vec3(0.0);
+    if (code == 1) return vec3(255.0);
+    if (code == 2) return s.rgb;
+    if (code == 3) return 255.0 - s.rgb;
+    if (code == 4) return vec3(s.a);
+    if (code == 5) return vec3(255.0 - s.a);
+    if (code == 6) return vec3(255.0);
+    if (code == 7) return vec3(0.0);
+    if (code == 8) return d;
+    if (code == 9) return 255.0 - d;
+    return vec3(0.0);
+}
+
+// llvmpipe's product of two 8-bit values: (t + (t >> 8)) >> 8, t = x y + 128.
+vec3 mul8(vec3 x, vec3 y) {
+    vec3 t = x * y + 128.0;
+    return floor((t + floor(t / 256.0)) / 256.0);
+}
+#endif
+
 void main() {
     vec4 c = vColor;
 #ifdef TEXTURE
@@ -196,7 +223,17 @@ void main() {
     c = clamp(c, 0.0, 1.0);
     vec4 t = min(c * (255.0 / 256.0), vec4(uOne)) + 32768.0;
     vec4 k = (t - 32768.0 * uOne) * 256.0;
-#ifdef COLOUR16
+#if defined(BLEND565)
+    // Blended as llvmpipe blends into a 5-6-5 buffer: in 8-bit integers
+    // with the destination widened, then truncated; written widened.
+    vec3 d = floor(texelFetch(uDestination, ivec2(gl_FragCoord.xy), 0).rgb * 255.0 + 0.5);
+    vec3 blended = min(mul8(k.rgb, factor(uBlendFactors.x, k, d)) +
+                           mul8(d, factor(uBlendFactors.y, k, d)),
+                       vec3(255.0));
+    vec3 q = floor(blended * vec3(0.125, 0.25, 0.125));
+    vec3 wide = q * vec3(8.0, 4.0, 8.0) + floor(q * vec3(0.25, 0.0625, 0.25));
+    fragColor = vec4(wide / 255.0, 1.0);
+#elif defined(COLOUR16)
     // An 8-bit buffer standing in for a 5-6-5 one: the 8 bits truncated to
     // 5-6-5 as llvmpipe stores them, then widened as a 5-6-5 buffer reads
     // back (the bits repeated: q << 3 | q >> 2 for five).

@@ -32,6 +32,12 @@
 #define GL_UNSIGNED_SHORT 0x1403
 #define GL_MATRIX_MODE 0x0BA0
 #define GL_TEXTURE_BINDING_2D 0x8069
+#define GL_BLEND_SRC 0x0BE1
+#define GL_BLEND_DST 0x0BE0
+#define GL_DEPTH_FUNC 0x0B74
+#define GL_CULL_FACE_MODE 0x0B45
+#define GL_FRONT_FACE 0x0B46
+#define GL_SHADE_MODEL 0x0B54
 
 namespace tev::gl11 {
 namespace {
@@ -305,6 +311,46 @@ TEST_F(SubsetState, TextureQueriesAnswerAsMesa) {
     EXPECT_EQ(mesa, subset);
 }
 
+TEST_F(SubsetState, TextureImagesKeptInAListAsMesaKeepsThem) {
+    // The pixels are copied when the list is made (the caller's buffer is
+    // gone when it runs), under the unpack alignment of that moment.
+    const auto [mesa, subset] = both<std::vector<GLint>>(
+        [] {
+            GLuint texture = 0;
+            glGenTextures(1, &texture);
+            const GLuint l = glGenLists(1);
+            {
+                std::vector<uint8_t> pixels(8 * 6, 90);
+                glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+                glNewList(l, GL_COMPILE);
+                glBindTexture(GL_TEXTURE_2D, texture);
+                glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 7, 5, 0, GL_LUMINANCE,
+                             GL_UNSIGNED_BYTE, pixels.data());
+                glTexImage2D(GL_TEXTURE_2D, 1, GL_LUMINANCE, 3, 2, 0, GL_LUMINANCE,
+                             GL_UNSIGNED_BYTE, pixels.data());
+                glEndList();
+                glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            }
+            glBindTexture(GL_TEXTURE_2D, 0);
+            glCallList(l);
+        },
+        [] {
+            std::vector<GLint> out;
+            GLint v = 0;
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &v);
+            out.push_back(v);
+            for (int level = 0; level < 3; ++level) {
+                glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &v);
+                out.push_back(v);
+                glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &v);
+                out.push_back(v);
+            }
+            return out;
+        });
+    EXPECT_EQ(mesa, subset);
+    EXPECT_EQ(subset[1], 7);
+}
+
 // The state a list leaves behind: matrices, current colour, enables.
 std::vector<double> listState() {
     std::vector<double> out;
@@ -320,10 +366,21 @@ std::vector<double> listState() {
         out.push_back(glIsEnabled(cap));
     }
     GLint v = 0;
-    glGetIntegerv(GL_LIST_BASE, &v);
-    out.push_back(v);
-    glGetIntegerv(GL_MATRIX_MODE, &v);
-    out.push_back(v);
+    for (GLenum name : {GL_LIST_BASE, GL_MATRIX_MODE, GL_TEXTURE_BINDING_2D, GL_BLEND_SRC,
+                        GL_BLEND_DST, GL_DEPTH_FUNC, GL_CULL_FACE_MODE, GL_FRONT_FACE,
+                        GL_SHADE_MODEL, GL_FOG_MODE, GL_LIGHT_MODEL_COLOR_CONTROL}) {
+        glGetIntegerv(name, &v);
+        out.push_back(v);
+    }
+    for (GLenum name : {GL_FOG_START, GL_FOG_END}) {
+        glGetFloatv(name, c);
+        out.push_back(c[0]);
+    }
+    for (GLenum name : {GL_FOG_COLOR, GL_LIGHT_MODEL_AMBIENT, GL_COLOR_CLEAR_VALUE, GL_VIEWPORT,
+                        GL_SCISSOR_BOX}) {
+        glGetFloatv(name, c);
+        out.insert(out.end(), c, c + 4);
+    }
     return out;
 }
 
@@ -399,6 +456,32 @@ TEST_F(SubsetState, ListsRecordTheCallsAndReplayThemAsMesa) {
              glNewList(l, GL_COMPILE);
              glTranslatef(0.5f, 0, 0);
              glCallList(l);
+             glEndList();
+             glCallList(l);
+         }},
+        {"state calls kept in a list",
+         [] {
+             GLuint texture = 0;
+             glGenTextures(1, &texture);
+             const GLuint l = glGenLists(1);
+             const float fogColor[4] = {0.1f, 0.2f, 0.3f, 0.4f};
+             const float ambient[4] = {0.3f, 0.3f, 0.1f, 1.0f};
+             glNewList(l, GL_COMPILE);
+             glBindTexture(GL_TEXTURE_2D, texture);
+             glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+             glDepthFunc(GL_LEQUAL);
+             glCullFace(GL_FRONT);
+             glFrontFace(GL_CW);
+             glShadeModel(GL_FLAT);
+             glFogf(GL_FOG_MODE, GL_LINEAR);
+             glFogf(GL_FOG_START, 2.5f);
+             glFogf(GL_FOG_END, 9.0f);
+             glFogfv(GL_FOG_COLOR, fogColor);
+             glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+             glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+             glClearColor(0.5f, 0.25f, 0.125f, 1.0f);
+             glViewport(1, 2, 30, 40);
+             glScissor(3, 4, 10, 20);
              glEndList();
              glCallList(l);
          }},
