@@ -165,7 +165,7 @@ in vec4 vColor;
 in vec3 vSpecular;
 in vec4 vTexCoord;
 in float vFog;
-uniform sampler2D uTexture;
+uniform highp sampler2D uTexture;  // lowp by default: Mesa then samples at half precision
 uniform vec4 uFogColor;
 uniform vec4 uFogParams;  // -1/(end-start), end/(end-start), density/ln 2, density/sqrt(ln 2)
 uniform float uOne;       // opaque to the compiler: keeps the rounding steps apart
