@@ -36,6 +36,14 @@ out vec3 vSpecular;
 out vec4 vTexCoord;
 out float vFog;
 
+// Long normals under a high exponent overflow the specular factor to
+// infinity, and infinity times a zero specular colour is NaN. Mesa's clamp
+// of the vertex colours turns NaN into 1 (a white vertex); GLSL's clamp
+// would make it 0.
+vec4 clampNanToOne(vec4 c) {
+    return mix(clamp(c, 0.0, 1.0), vec4(1.0), isnan(c));
+}
+
 vec3 normalised(vec3 v) {
     return v * inversesqrt(abs(dot(v, v)));
 }
@@ -130,10 +138,10 @@ void main() {
 #endif
     col0 = lit * diffuse + col0;
 #ifdef SEPARATE
-    vColor = clamp(vec4(col0, matDiffuse.a), 0.0, 1.0);
-    vSpecular = clamp(spec * specular, 0.0, 1.0);
+    vColor = clampNanToOne(vec4(col0, matDiffuse.a));
+    vSpecular = clampNanToOne(vec4(spec * specular, 0.0)).rgb;
 #else
-    vColor = clamp(vec4(spec * specular + col0, matDiffuse.a), 0.0, 1.0);
+    vColor = clampNanToOne(vec4(spec * specular + col0, matDiffuse.a));
     vSpecular = vec3(0.0);
 #endif
 #else
@@ -163,7 +171,7 @@ in vec4 vColor;
 in vec3 vSpecular;
 in vec4 vTexCoord;
 in float vFog;
-uniform sampler2D uTexture;
+uniform highp sampler2D uTexture;  // lowp by default: Mesa then samples at half precision
 uniform vec4 uFogColor;
 uniform vec4 uFogParams;  // -1/(end-start), end/(end-start), density/ln 2, density/sqrt(ln 2)
 uniform float uOne;  // 1, opaque to the compiler: keeps the rounding steps from folding

@@ -332,6 +332,100 @@ void sceneLighting(bool positional, bool localViewer, bool separateSpecular, boo
     litGrid(false);
 }
 
+// A lit cube chain: a display-listed cube under a recursive push, rotate,
+// translate and scale by 0.9, twenty deep, so that the normals grow to
+// about eight times unit length; a directional light, a local viewer, the
+// separate specular sum, colour material, materials for the front only,
+// blended. Shininess 128 with normals that long overflows the specular
+// factor to infinity, and the light's zero specular makes that NaN.
+void cubeChainCube() {
+    static const float kFaces[6][3] = {{0, 0, -1}, {0, 0, 1},  {-1, 0, 0},
+                                       {1, 0, 0},  {0, -1, 0}, {0, 1, 0}};
+    for (const auto& n : kFaces) {
+        // The four corners around the face, counter-clockwise seen from outside.
+        const int a = n[0] != 0 ? 0 : n[1] != 0 ? 1 : 2;
+        const int b = (a + 1) % 3, c = (a + 2) % 3;
+        const float side = n[a];
+        const float corners[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+        glBegin(GL_QUADS);
+        for (int v = 0; v < 4; ++v) {
+            float p[3];
+            p[a] = side * 0.9f;
+            p[b] = corners[v][0] * 0.9f;
+            p[c] = corners[v][1] * side * 0.9f;
+            glNormal3f(n[0], n[1], n[2]);
+            glTexCoord2f(corners[v][0] * 0.5f + 0.5f, corners[v][1] * 0.5f + 0.5f);
+            glVertex3f(p[0], p[1], p[2]);
+        }
+        glEnd();
+    }
+}
+
+void cubeChainArm(const float* offset, const float* curl, int depth, GLuint list) {
+    if (depth == 0) return;
+    glPushMatrix();
+    glRotatef(curl[0], 1, 0, 0);
+    glRotatef(curl[1], 0, 1, 0);
+    glRotatef(curl[2], 0, 0, 1);
+    glTranslatef(offset[0], offset[1], offset[2]);
+    glScalef(0.9f, 0.9f, 0.9f);
+    glCallList(list);
+    cubeChainArm(offset, curl, depth - 1, list);
+    glPopMatrix();
+}
+
+void sceneCubeChain(float t) {
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(90.0, 1.0, 1.0, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    clearTo(0.8f, 0.78f, 0.76f);
+    makeTexture(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 128.0f);
+    const float ambient[4] = {0.3f, 0.3f, 0.3f, 1};
+    const float white[4] = {1, 1, 1, 1};
+    const float none[4] = {0, 0, 0, 1};
+    const float position[4] = {40 * std::sin(t * 0.5f), 30 * std::sin(t * 0.5f) + 10,
+                               42 * std::cos(t * 0.5f), 0};
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, none);
+    glMaterialfv(GL_FRONT, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, white);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, none);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
+    glLightModelf(GL_LIGHT_MODEL_COLOR_CONTROL, float(GL_SEPARATE_SPECULAR_COLOR));
+    glTranslatef(7, -7, -16);
+    const float tumble = 360 * std::sin(t * 0.01f);
+    glRotatef(tumble, 1, 0, 0);
+    glRotatef(tumble, 0, 1, 0);
+    glRotatef(360 * std::cos(t * 0.01f), 0, 0, 1);
+    const float curl[3] = {10 * std::sin(t), 12 * std::sin(t), 10 * std::cos(t)};
+    glColor4f(1, 1, 1, 0.75f);
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE_AND_EXECUTE);
+    cubeChainCube();
+    glEndList();
+    const float offsets[6][3] = {{1.85f, 0, 0},  {-1.85f, 0, 0}, {0, 1.85f, 0},
+                                 {0, -1.85f, 0}, {0, 0, 1.85f},  {0, 0, -1.85f}};
+    for (const auto& offset : offsets)
+        cubeChainArm(offset, curl, 20, list);
+    glDisable(GL_LIGHTING);
+    glDeleteLists(list, 1);
+}
+
 void sceneColourMaterial() {
     perspectiveProjection();
     clearTo(0.05f, 0.05f, 0.1f);
@@ -395,6 +489,60 @@ void sceneBlending() {
     flatQuad(4, 50, 40, 92, 0, 0.3f, 0.2f, 0.1f);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     flatQuad(90, 4, 124, 40, 0, 0.6f, 0.3f, 0.9f, 0.4f);
+    glDisable(GL_BLEND);
+}
+
+// A 16 x 16 luminance texture holding every level once, modulated by grey
+// 0.75: a quarter of the levels land on a tie (level * 0.75 = n + 0.5), so
+// a texel sampled with less than single precision rounds the other way.
+// Then eight layers of it added with GL_SRC_ALPHA, GL_ONE, as the show's
+// texture layers are, on a receding quad.
+void sceneModulatedLevels(bool layered) {
+    std::vector<uint8_t> levels(16 * 16);
+    for (size_t i = 0; i < levels.size(); ++i)
+        levels[i] = uint8_t(i);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, 1, 16, 16, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, levels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_TEXTURE_2D);
+    if (!layered) {
+        pixelProjection();
+        clearTo(0, 0, 0);
+        glColor4f(0.75f, 0.75f, 0.75f, 1);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex2f(0, 0);
+        glTexCoord2f(1, 0);
+        glVertex2f(kWidth, 0);
+        glTexCoord2f(1, 1);
+        glVertex2f(kWidth, kHeight);
+        glTexCoord2f(0, 1);
+        glVertex2f(0, kHeight);
+        glEnd();
+        return;
+    }
+    perspectiveProjection();
+    clearTo(0, 0, 0);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    for (int layer = 0; layer < 8; ++layer) {
+        glColor4f(0.75f, 0.75f, 0.75f, 0.2f * std::sin(6.6f + layer) + 0.1f);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex3f(-3, -2, -4 - layer * 0.5f);
+        glTexCoord2f(1, 0);
+        glVertex3f(3, -2, -4);
+        glTexCoord2f(1, 1);
+        glVertex3f(3, 2, -6);
+        glTexCoord2f(0, 1);
+        glVertex3f(-3, 2, -4);
+        glEnd();
+    }
     glDisable(GL_BLEND);
 }
 
@@ -572,6 +720,29 @@ TEST_F(SubsetVsMesa, LightingDirectionalInfiniteViewerSingleColour) {
     compare(
         "lit-directional-single", [] { sceneLighting(false, false, false, false); },
         kSameArithmetic);
+}
+
+// Where the specular factor overflows, Mesa's pipeline draws the vertex
+// white (NaN clamped to 1); a GLSL clamp alone makes it 0. Whole faces
+// differ then, by up to 150 levels. Allowed: 0.5 % off by more than 2,
+// mean 0.5, at four moments of the chain's motion.
+TEST_F(SubsetVsMesa, LitCubeChainWithOverflowingSpecular) {
+    for (float t : {4.0f, 7.0f, 11.0f, 14.0f}) {
+        compare("lit-cube-chain-" + std::to_string(int(t)), [t] { sceneCubeChain(t); },
+                {2, 0.005, 0.5});
+    }
+}
+
+// Texels reach MODULATE in single precision, as in Mesa's pipeline: a
+// sampler left at its default low precision is one level off on a fifth of
+// the picture, and added layers pile that up. In a 5-6-5 buffer (the show at
+// 16 bits: Mesa quantises for both) one level becomes a step of 8.
+// Allowed: 0.1 % off at all, mean 0.01.
+TEST_F(SubsetVsMesa, ModulatedTexelsInSinglePrecision) {
+    compare("modulated-levels", [] { sceneModulatedLevels(false); }, {0, 0.001, 0.01});
+    compare("modulated-layers", [] { sceneModulatedLevels(true); }, {0, 0.001, 0.01});
+    compare(
+        "modulated-layers-565", [] { sceneModulatedLevels(true); }, {0, 0.001, 0.01}, 16, 32, 16);
 }
 
 TEST_F(SubsetVsMesa, ColourMaterial) {
