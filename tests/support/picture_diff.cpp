@@ -3,46 +3,61 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace tev::test {
 
-PictureDiff comparePictures(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int width,
-                            int height, int threshold) {
-    PictureDiff diff;
-    diff.pixels = static_cast<int64_t>(width) * height;
-    const size_t size = static_cast<size_t>(diff.pixels) * 3;
-    if (a.size() != size || b.size() != size) {
-        diff.offPixels = diff.pixels;
-        diff.meanAbsolute = 255.0;
-        diff.worst = 255;
-        return diff;
-    }
-    int64_t sum = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const size_t at = (static_cast<size_t>(y) * width + x) * 3;
-            int largest = 0;
-            for (int c = 0; c < 3; ++c) {
-                const int d = std::abs(int{a[at + c]} - int{b[at + c]});
-                sum += d;
-                largest = std::max(largest, d);
-            }
-            if (largest > threshold) ++diff.offPixels;
-            if (largest > diff.worst) {
-                diff.worst = largest;
-                diff.worstX = x;
-                diff.worstY = y;
-            }
-        }
-    }
-    diff.meanAbsolute = diff.pixels ? static_cast<double>(sum) / (3.0 * diff.pixels) : 0.0;
-    return diff;
+std::string PixelDifference::describe() const {
+    std::ostringstream out;
+    out.setf(std::ios::fixed);
+    out.precision(3);
+    const double share = pixels ? 100.0 * off / pixels : 0;
+    const double share8 = pixels ? 100.0 * offBy8 / pixels : 0;
+    out << off << " of " << pixels << " pixels off (" << share << " %), " << offBy8
+        << " off by more than 8 (" << share8 << " %), mean " << mean << ", largest " << largest;
+    return out.str();
 }
 
-bool writePpm(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height) {
+PixelDifference comparePictures(const Picture& mesa, const Picture& subset, int levels) {
+    PixelDifference result;
+    if (mesa.width != subset.width || mesa.height != subset.height ||
+        mesa.rgb.size() != subset.rgb.size()) {
+        result.pixels = -1;
+        return result;
+    }
+    result.pixels = mesa.width * mesa.height;
+    double sum = 0;
+    std::vector<PixelDifference::Worst> all;
+    for (int y = 0; y < mesa.height; ++y) {
+        for (int x = 0; x < mesa.width; ++x) {
+            const size_t at = (static_cast<size_t>(y) * mesa.width + x) * 3;
+            PixelDifference::Worst pixel{x, y, {}, {}, 0};
+            for (int c = 0; c < 3; ++c) {
+                pixel.mesa[c] = mesa.rgb[at + c];
+                pixel.subset[c] = subset.rgb[at + c];
+                const int d = std::abs(pixel.mesa[c] - pixel.subset[c]);
+                sum += d;
+                pixel.difference = std::max(pixel.difference, d);
+            }
+            if (pixel.difference > levels) ++result.off;
+            if (pixel.difference > 8) ++result.offBy8;
+            result.largest = std::max(result.largest, pixel.difference);
+            if (pixel.difference > 0) all.push_back(pixel);
+        }
+    }
+    result.mean = result.pixels ? sum / (3.0 * result.pixels) : 0;
+    const size_t keep = std::min<size_t>(all.size(), 10);
+    std::partial_sort(all.begin(), all.begin() + static_cast<long>(keep), all.end(),
+                      [](const auto& a, const auto& b) { return a.difference > b.difference; });
+    result.worst.assign(all.begin(), all.begin() + static_cast<long>(keep));
+    return result;
+}
+
+bool writePpm(const std::string& path, const Picture& picture) {
     std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << width << ' ' << height << "\n255\n";
-    out.write(reinterpret_cast<const char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
+    out << "P6\n" << picture.width << " " << picture.height << "\n255\n";
+    out.write(reinterpret_cast<const char*>(picture.rgb.data()),
+              static_cast<std::streamsize>(picture.rgb.size()));
     return static_cast<bool>(out);
 }
 

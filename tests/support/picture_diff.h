@@ -9,22 +9,38 @@
 
 namespace tev::test {
 
-struct PictureDiff {
-    int64_t pixels = 0;
-    int64_t offPixels = 0;      // off by more than the threshold
-    double meanAbsolute = 0.0;  // over every channel of every pixel, in levels
-    int worst = 0;              // the largest difference of any channel
-    int worstX = -1;            // where it is, top row 0
-    int worstY = -1;
-    double offShare() const { return pixels ? static_cast<double>(offPixels) / pixels : 0.0; }
+// RGB bytes, top row first.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
 };
 
-// Both pictures top row first, 3 bytes a pixel; pictures of another size
-// than width x height give a diff with every pixel off.
-PictureDiff comparePictures(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int width,
-                            int height, int threshold);
+struct Tolerance {
+    int levels = 8;               // a pixel is "off" when a channel differs by more
+    double offFraction = 0.01;    // at most this share of the pixels off
+    double meanDifference = 1.5;  // mean absolute difference over every channel
+};
 
-// The picture as a binary PPM file (false when it cannot be written).
-bool writePpm(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height);
+struct PixelDifference {
+    int pixels = 0;
+    int off = 0;      // pixels with a channel off by more than the tolerance's levels
+    int offBy8 = 0;   // ... by more than 8 (the whole-frame bar)
+    double mean = 0;  // over every channel
+    int largest = 0;
+    struct Worst {
+        int x, y;
+        int mesa[3], subset[3];
+        int difference;
+    };
+    std::vector<Worst> worst;  // the ten largest, largest first
+    std::string describe() const;
+};
+
+// Compares two pictures of one size (a size that differs gives pixels -1).
+PixelDifference comparePictures(const Picture& mesa, const Picture& subset, int levels);
+
+// Writes a binary PPM; false when the file cannot be written.
+bool writePpm(const std::string& path, const Picture& picture);
 
 }  // namespace tev::test

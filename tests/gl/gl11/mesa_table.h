@@ -1,6 +1,6 @@
 #pragma once
-// Mesa's own fixed-function pipeline as a gl11 table, for comparing the
-// subset with it call for call.
+// Mesa's own fixed-function pipeline as a gl11 table (the platform's), for
+// comparing the subset with it call for call.
 
 #include "gl11/gl11.h"
 

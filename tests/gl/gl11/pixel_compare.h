@@ -12,37 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "picture_diff.h"
+
 namespace tev::test {
-
-// RGB bytes, top row first.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;
-};
-
-struct Tolerance {
-    int levels = 8;               // a pixel is "off" when a channel differs by more
-    double offFraction = 0.01;    // at most this share of the pixels off
-    double meanDifference = 1.5;  // mean absolute difference over every channel
-};
-
-struct PixelDifference {
-    int pixels = 0;
-    int off = 0;      // pixels with a channel off by more than the tolerance's levels
-    int offBy8 = 0;   // ... by more than 8 (the whole-frame bar)
-    double mean = 0;  // over every channel
-    int largest = 0;
-    struct Worst {
-        int x, y;
-        int mesa[3], subset[3];
-        int difference;
-    };
-    std::vector<Worst> worst;  // the ten largest, largest first
-    std::string describe() const;
-};
-
-PixelDifference comparePictures(const Picture& mesa, const Picture& subset, int levels);
 
 // Mesa's pipeline in a compatibility context with an 8-8-8 (32) or 5-6-5
 // (16) colour buffer.
@@ -62,8 +34,5 @@ bool drawWithSubset(int width, int height, int subsetColourBits, int surfaceBits
 // lists the worst pixels.
 ::testing::AssertionResult matches(const std::string& name, const Picture& mesa,
                                    const Picture& subset, const Tolerance& tolerance);
-
-// Writes a binary PPM; false when the file cannot be written.
-bool writePpm(const std::string& path, const Picture& picture);
 
 }  // namespace tev::test
