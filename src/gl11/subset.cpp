@@ -738,6 +738,35 @@ void doBegin(GLenum mode) {
     s.quadCount = 0;
 }
 
+// A glBegin's quads, drawn at once, reach llvmpipe as quads: where one
+// vertex of them lies outside the view volume they go through its clipper,
+// which splits them 0-1-3 / 1-2-3; otherwise they are split 0-1-2 / 0-2-3.
+void splitAsDrawnAtOnce() {
+    State& s = *state;
+    float mvp[16];
+    product(mvp, s.projection.back(), s.modelview.back());
+    for (const Vertex& v : s.batch) {
+        float c[4];
+        for (int i = 0; i < 4; ++i) {
+            c[i] = mvp[i] * v.position[0] + mvp[4 + i] * v.position[1] +
+                   mvp[8 + i] * v.position[2] + mvp[12 + i];
+        }
+        for (int i = 0; i < 3; ++i) {
+            if (!(c[i] >= -c[3] && c[i] <= c[3])) {
+                return;
+            }
+        }
+    }
+    for (size_t q = 0; q + 6 <= s.batch.size(); q += 6) {
+        Vertex* v = &s.batch[q];
+        const Vertex corners[4] = {v[0], v[1], v[4], v[2]};
+        static constexpr int kFan[6] = {0, 1, 2, 0, 2, 3};
+        for (int i = 0; i < 6; ++i) {
+            v[i] = corners[kFan[i]];
+        }
+    }
+}
+
 void doEnd() {
     State& s = *state;
     if (!s.inBegin) {
@@ -747,6 +776,7 @@ void doEnd() {
     s.inBegin = false;
     s.quadCount = 0;
     if (s.callDepth == 0) {
+        splitAsDrawnAtOnce();
         flush();
     }
 }
@@ -764,21 +794,24 @@ void doVertex(float x, float y, float z) {
     std::memcpy(v.normal, s.normal, sizeof v.normal);
     std::memcpy(v.texCoord, s.texCoord, sizeof v.texCoord);
     if (s.quadCount == 4) {
-        // Mesa splits a quad 0-1-2 / 0-2-3 when drawn at once, 0-1-3 /
-        // 1-2-3 when replayed from a display list.
-        static constexpr int kImmediate[6] = {0, 1, 2, 0, 2, 3};
-        static constexpr int kFromList[6] = {0, 1, 3, 1, 2, 3};
-        const int* order = s.beginFromList ? kFromList : kImmediate;
+        // Mesa splits a quad 0-1-3 / 1-2-3 when replayed from a display
+        // list or when drawn at once through its clipper; doEnd sets those
+        // drawn at once without clipping to 0-1-2 / 0-2-3.
+        static constexpr int kSplit[6] = {0, 1, 3, 1, 2, 3};
         const float matrices = currentMatrices();
         for (Vertex& corner : s.quad) {
             corner.matrices = matrices;
         }
         for (int i = 0; i < 6; ++i) {
-            s.batch.push_back(s.quad[order[i]]);
+            s.batch.push_back(s.quad[kSplit[i]]);
         }
         s.quadCount = 0;
         if (s.emulate565 && s.blend) {
-            flush();  // the next quad blends with this one's pixels
+            // The next quad blends with this one's pixels. Drawn at once,
+            // its split is decided alone (llvmpipe decides it for the whole
+            // glBegin, as doEnd does otherwise).
+            if (s.callDepth == 0) splitAsDrawnAtOnce();
+            flush();
         }
     }
 }
