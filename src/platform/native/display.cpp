@@ -243,7 +243,7 @@ bool makeCurrent(NativeWindow* window, GlContext context) {
     }
     if (record->subset) {
         std::string why;
-        if (!startSubsetPipeline(window->bitsPerPixel, &why)) {
+        if (!startSubsetPipeline(&why)) {
             std::fprintf(stderr, "tev-intro: the GL subset cannot start: %s\n", why.c_str());
             releaseCurrent(window);
             return false;

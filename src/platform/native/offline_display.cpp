@@ -31,7 +31,7 @@ std::unique_ptr<OfflineDisplay> OfflineDisplay::create(int width, int height, in
         parts->picture = OffscreenPicture::create(width, height, options.bitsPerPixel, error);
         if (!parts->picture) return nullptr;
     }
-    if (subset && !startSubsetPipeline(options.bitsPerPixel, error)) {
+    if (subset && !startSubsetPipeline(error)) {
         parts->picture.reset();
         return nullptr;
     }

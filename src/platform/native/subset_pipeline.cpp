@@ -8,12 +8,11 @@ namespace {
 bool started = false;
 }
 
-bool startSubsetPipeline(int bitsPerPixel, std::string* error) {
+bool startSubsetPipeline(std::string* error) {
     stopSubsetPipeline();
     // Natively a 16-bit show draws into a real 5-6-5 buffer, which Mesa
     // fills as it does for its own pipeline: the subset's own 5-6-5 (for an
     // 8-bit canvas that stands in for one) would round twice.
-    (void)bitsPerPixel;
     gl11::SubsetOptions options;
     options.colourBits = 32;
     if (!gl11::attachSubset(options, error)) {

@@ -7,9 +7,9 @@
 namespace tev::platform {
 
 // Starts the subset in the current context (an OpenGL ES 3.0 one) and makes
-// it answer the layers' calls; colour is quantised to 5-6-5 for 16 bits.
-// False, with the reason, when the context cannot run it.
-bool startSubsetPipeline(int bitsPerPixel, std::string* error);
+// it answer the layers' calls. False, with the reason, when the context
+// cannot run it.
+bool startSubsetPipeline(std::string* error);
 // Deletes what the subset made in the current context and gives the calls
 // back to Mesa's pipeline. Safe when not started.
 void stopSubsetPipeline();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "picture_diff.h"
+#include "platform/data_dir.h"
 #include "show/offline_show.h"
 
 namespace tev {
@@ -59,6 +60,10 @@ std::vector<test::Picture> framesEverySecond(const Config& config, platform::GlP
 class Pipelines : public testing::TestWithParam<Config> {};
 
 TEST_P(Pipelines, TheSubsetDrawsEverySecondOfTheShowAsMesaDoes) {
+    // Without the pack and the sprites most of what the subset must get
+    // right (pictures, glyphs, sprites) would not be drawn at all.
+    ASSERT_EQ(platform::missingDataFiles(), std::vector<std::string>{})
+        << "the show's data is not in the working directory (ctest runs this from bin/)";
     const Config config = GetParam();
     std::string error;
     const auto native = framesEverySecond(config, platform::GlPipeline::Native, &error);
