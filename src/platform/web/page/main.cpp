@@ -1,14 +1,18 @@
-// The page's program, as far as the browser backend goes so far: the page's
-// script (page.js) calls these. The pack is read by the show's own reader
-// from the page's in-memory file system, with the load log on the browser's
-// console; the music is rendered by the same libopenmpt as natively, for the
-// page's audio capture and through WebAudio.
+// The page's program: the page's script (page.js) calls these. The pack is
+// read by the show's own reader from the page's in-memory file system, with
+// the load log on the browser's console; the music is rendered by the same
+// libopenmpt as natively, for the page's audio capture and through WebAudio;
+// the frame capture plays the show as tev-capture --at does, on the page's
+// canvas with the GL subset over WebGL 2.
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "assets/pack_file.h"
@@ -17,6 +21,7 @@
 #include "embedded.h"
 #include "platform/openmpt/music_render.h"
 #include "platform/sound.h"
+#include "show/offline_show.h"
 
 namespace {
 
@@ -28,6 +33,18 @@ std::vector<int16_t>& capturedAudio() {
 tev::platform::SoundHandle& song() {
     static tev::platform::SoundHandle handle = 0;
     return handle;
+}
+
+// The frame capture: the show played with the virtual clock.
+struct FrameCapture {
+    std::unique_ptr<tev::OfflineShow> show;
+    std::vector<uint8_t> rgb;
+    std::string error;
+};
+
+FrameCapture& frameCapture() {
+    static FrameCapture capture;
+    return capture;
 }
 
 }  // namespace
@@ -103,6 +120,57 @@ EMSCRIPTEN_KEEPALIVE int tevMusicPlaying() {
 EMSCRIPTEN_KEEPALIVE void tevStopMusic() {
     tev::platform::soundClose();
     song() = 0;
+}
+
+// Starts the frame capture: the show set up on a width x height picture of
+// the page's canvas, at 60 frames a second and without music, as
+// tev-capture --at plays it. 1 when it runs; 0 with the reason in
+// tevFramesError.
+EMSCRIPTEN_KEEPALIVE int tevFramesStart(int width, int height) {
+    constexpr int kFps = 60;  // tev-capture's rate for --at
+    FrameCapture& capture = frameCapture();
+    capture.show.reset();
+    capture.error.clear();
+    tev::loadLog().setPath("/dev/stdout");
+    tev::platform::OfflineDisplay::Options gl;
+    gl.pipeline = tev::platform::GlPipeline::Subset;
+    capture.show = tev::OfflineShow::create(width, height, kFps, &capture.error, gl);
+    return capture.show ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* tevFramesError() {
+    return frameCapture().error.c_str();
+}
+
+// The frame drawn at show time `seconds` (rounded to the nearest frame, as
+// tev-capture does). Plays at most `most` frames unseen towards it, so that
+// the page's script can hand the browser its turn between calls: 1 when the
+// next frame is that one, 0 when more are to play, -1 when the show has
+// ended before it or the frame has passed.
+EMSCRIPTEN_KEEPALIVE int tevFramesSkip(double seconds, int most) {
+    tev::OfflineShow* show = frameCapture().show.get();
+    if (!show) return -1;
+    const auto frame = static_cast<int64_t>(std::llround(seconds * show->fps()));
+    if (show->nextFrame() > frame) return -1;
+    show->skipTo(std::min(frame, show->nextFrame() + most));
+    if (show->ended()) return -1;
+    return show->nextFrame() == frame ? 1 : 0;
+}
+
+// Draws the next frame and reads it: RGB, top row first, width x height;
+// null when the show has ended.
+EMSCRIPTEN_KEEPALIVE const uint8_t* tevFramesDraw() {
+    FrameCapture& capture = frameCapture();
+    if (!capture.show || capture.show->ended()) return nullptr;
+    capture.show->drawNextFrame();
+    capture.show->readPixels(capture.rgb);
+    capture.show->present();
+    return capture.rgb.data();
+}
+
+EMSCRIPTEN_KEEPALIVE void tevFramesStop() {
+    frameCapture().show.reset();
+    frameCapture().rgb = {};
 }
 
 }  // extern "C"

@@ -4,6 +4,12 @@
 //   index.html?capture=audio    renders the music of the show's span (0 to
 //                               130 s) as tev-capture --audio does and puts
 //                               the SHA-256 of its samples in #audio-sha256
+//   index.html?capture=T1,T2,...&size=WxH
+//                               plays the show with the virtual clock at 60
+//                               frames a second, without sound, as
+//                               tev-capture --at does, and puts the frame
+//                               drawn at each show time T as a PNG in an
+//                               <img class="frame" data-t="T"> in #frames
 // The program's output, the pack reader's load log among it, goes to the
 // console. window.tevCaptureDone becomes true when a capture is written.
 'use strict';
@@ -39,6 +45,78 @@ async function captureAudio(tev) {
   const digest = await crypto.subtle.digest('SHA-256', tev.HEAPU8.slice(at, at + bytes));
   document.getElementById('audio-sha256').value = hex(digest);
   say(`Captured ${bytes} bytes of music (44100 Hz, 16-bit stereo).`);
+}
+
+// The show times of ?capture=T1,T2,... and the picture's size of &size=WxH
+// (640x480 when not given); an error for anything else.
+function frameRequest() {
+  const times = params.get('capture').split(',').map((item) => {
+    const t = Number(item);
+    if (item.trim() === '' || !Number.isFinite(t) || t < 0 || t > 130) {
+      throw new Error(`capture: '${item}' is not a show time from 0 to 130`);
+    }
+    return { label: item, t };
+  });
+  const size = /^(\d{1,4})x(\d{1,4})$/.exec(params.get('size') || '640x480');
+  if (!size || Number(size[1]) < 1 || Number(size[2]) < 1) {
+    throw new Error(`size: '${params.get('size')}' is not WIDTHxHEIGHT`);
+  }
+  return { times, width: Number(size[1]), height: Number(size[2]) };
+}
+
+// The RGB frame at `at` in wasm's memory as a PNG data URL.
+function pngOf(tev, at, width, height) {
+  const canvas = document.createElement('canvas');
+  canvas.width = width;
+  canvas.height = height;
+  const context = canvas.getContext('2d');
+  const image = context.createImageData(width, height);
+  const rgb = tev.HEAPU8.subarray(at, at + width * height * 3);
+  for (let i = 0, j = 0; i < rgb.length; i += 3, j += 4) {
+    image.data[j] = rgb[i];
+    image.data[j + 1] = rgb[i + 1];
+    image.data[j + 2] = rgb[i + 2];
+    image.data[j + 3] = 255;
+  }
+  context.putImageData(image, 0, 0);
+  return canvas.toDataURL('image/png');
+}
+
+const nextTurn = () => new Promise((resolve) => setTimeout(resolve, 0));
+
+async function captureFrames(tev) {
+  const { times, width, height } = frameRequest();
+  if (!tev.ccall('tevFramesStart', 'number', ['number', 'number'], [width, height])) {
+    throw new Error(`no show to capture: ${tev.ccall('tevFramesError', 'string', [], [])}`);
+  }
+  const frames = document.getElementById('frames');
+  const started = performance.now();
+  // In the show's order; the frames between are played unseen, a few
+  // hundred at a time so that the page stays alive.
+  const order = [...times].sort((a, b) => a.t - b.t);
+  let last = null;
+  for (const { label, t } of order) {
+    const frame = Math.round(t * 60);
+    if (!last || last.frame !== frame) {
+      let reached;
+      say(`Playing the show to ${label} s...`);
+      while ((reached = tev.ccall('tevFramesSkip', 'number', ['number', 'number'], [t, 600])) === 0) {
+        await nextTurn();
+      }
+      if (reached < 0) throw new Error(`the show has ended before ${label} s`);
+      const at = tev.ccall('tevFramesDraw', 'number', [], []);
+      if (!at) throw new Error(`the show has ended before ${label} s`);
+      last = { frame, url: pngOf(tev, at, width, height) };
+    }
+    const img = document.createElement('img');
+    img.className = 'frame';
+    img.dataset.t = label;
+    img.src = last.url;
+    frames.append(img);
+  }
+  tev.ccall('tevFramesStop', null, [], []);
+  say(`Captured ${times.length} frames at ${width}x${height} ` +
+      `in ${Math.round(performance.now() - started)} ms.`);
 }
 
 function offerMusic(tev) {
@@ -78,6 +156,9 @@ createTev({
   if (pictures < 0) console.warn('tev: DATA.PAK cannot be read: the pictures stay empty');
   if (params.get('capture') === 'audio') {
     await captureAudio(tev);
+    window.tevCaptureDone = true;
+  } else if (params.has('capture')) {
+    await captureFrames(tev);
     window.tevCaptureDone = true;
   } else {
     offerMusic(tev);

@@ -1,0 +1,40 @@
+// What the page does where the desktop shows a message box or catches a
+// termination signal: the box's text goes to the browser's console (the
+// page's script says what matters on the page itself), and a page has no
+// signals: its unloading simply ends it.
+
+#include <cstdio>
+
+#include "platform/message_box.h"
+#include "platform/termination_signals.h"
+
+namespace tev::platform {
+
+void messageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
+    std::fprintf(stderr, "%s: %s: %s\n", icon == BoxIcon::Error ? "error" : "warning",
+                 caption.c_str(), text.c_str());
+}
+
+bool displayAvailable() {
+    return true;
+}
+
+std::string displayProblem() {
+    return {};
+}
+
+void catchTerminationSignals() {}
+
+int caughtTerminationSignal() {
+    return 0;
+}
+
+bool terminationPending() {
+    return false;
+}
+
+bool takeTermination() {
+    return false;
+}
+
+}  // namespace tev::platform
