@@ -91,27 +91,29 @@ async function captureFrames(tev) {
   }
   const frames = document.getElementById('frames');
   const started = performance.now();
-  // In the show's order; the frames between are played unseen, a few
-  // hundred at a time so that the page stays alive.
-  const order = [...times].sort((a, b) => a.t - b.t);
+  // Drawn in the show's order (the frames between are played unseen, a few
+  // hundred at a time so that the page stays alive), shown in the order
+  // asked for.
+  const pngs = new Map();
   let last = null;
-  for (const { label, t } of order) {
+  for (const { label, t } of [...times].sort((a, b) => a.t - b.t)) {
     const frame = Math.round(t * 60);
     if (!last || last.frame !== frame) {
-      let reached;
       say(`Playing the show to ${label} s...`);
-      while ((reached = tev.ccall('tevFramesSkip', 'number', ['number', 'number'], [t, 600])) === 0) {
-        await nextTurn();
-      }
-      if (reached < 0) throw new Error(`the show has ended before ${label} s`);
-      const at = tev.ccall('tevFramesDraw', 'number', [], []);
+      const skip = () => tev.ccall('tevFramesSkip', 'number', ['number', 'number'], [t, 600]);
+      let reached;
+      while ((reached = skip()) === 0) await nextTurn();
+      const at = reached > 0 ? tev.ccall('tevFramesDraw', 'number', [], []) : 0;
       if (!at) throw new Error(`the show has ended before ${label} s`);
       last = { frame, url: pngOf(tev, at, width, height) };
     }
+    pngs.set(label, last.url);
+  }
+  for (const { label } of times) {
     const img = document.createElement('img');
     img.className = 'frame';
     img.dataset.t = label;
-    img.src = last.url;
+    img.src = pngs.get(label);
     frames.append(img);
   }
   tev.ccall('tevFramesStop', null, [], []);
