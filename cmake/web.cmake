@@ -46,6 +46,9 @@ set_target_properties(tev_openmpt PROPERTIES IMPORTED_LOCATION ${TEV_OPENMPT_LIB
     INTERFACE_INCLUDE_DIRECTORIES ${TEV_OPENMPT_PREFIX}/include)
 
 add_compile_options(-Wall -Wextra)
+# Emscripten's <GL/gl.h> spells some values otherwise than gl11/gl11.h (and
+# Mesa's): nothing here needs more GL than gl11.h and OpenGL ES 3.0.
+add_compile_definitions(TEV_GL11_STRICT)
 if(TEV_WERROR)
     add_compile_options(-Werror)
 endif()
