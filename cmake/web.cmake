@@ -46,9 +46,6 @@ set_target_properties(tev_openmpt PROPERTIES IMPORTED_LOCATION ${TEV_OPENMPT_LIB
     INTERFACE_INCLUDE_DIRECTORIES ${TEV_OPENMPT_PREFIX}/include)
 
 add_compile_options(-Wall -Wextra)
-# Emscripten's <GL/gl.h> spells some values otherwise than gl11/gl11.h (and
-# Mesa's): nothing here needs more GL than gl11.h and OpenGL ES 3.0.
-add_compile_definitions(TEV_GL11_STRICT)
 if(TEV_WERROR)
     add_compile_options(-Werror)
 endif()
@@ -65,7 +62,7 @@ function(tev_web_root root)
         file(CREATE_LINK ${src}/${folder} ${roots}/${root}/${folder} SYMBOLIC)
     endforeach()
 endfunction()
-foreach(layer portable proc draw assets scenes show)
+foreach(layer portable proc draw assets scenes show shell)
     tev_web_root(${layer} ${layer})
 endforeach()
 tev_web_root(gl11 gl11)
@@ -98,6 +95,9 @@ add_library(tev_platform STATIC ${web_sources} ${src}/platform/gl_context_serial
 target_include_directories(tev_platform PUBLIC ${roots}/platform_contract ${roots}/gl11
     PRIVATE ${roots}/platform_web)
 target_link_libraries(tev_platform PUBLIC tev_portable tev_gl11 PRIVATE tev_openmpt)
+# Only the GL of gl11/gl11.h and OpenGL ES 3.0 (emscripten's <GL/gl.h>
+# spells some values otherwise than gl11.h).
+target_compile_definitions(tev_platform PRIVATE TEV_GL11_STRICT)
 # The backend's JavaScript side, linked into whatever links the backend.
 target_link_options(tev_platform INTERFACE "SHELL:--js-library ${src}/platform/web/sound.js")
 set_property(TARGET tev_platform APPEND PROPERTY
@@ -121,6 +121,12 @@ tev_web_layer(tev_draw draw tev_platform)
 tev_web_layer(tev_assets assets tev_draw tev_proc tev_platform)
 tev_web_layer(tev_scenes scenes tev_assets)
 tev_web_layer(tev_show show tev_scenes tev_embedded)
+# The shell without the desktop's entry point: the page starts the program
+# with the form's choice and drives its steps from animation frames.
+tev_web_layer(tev_shell shell tev_show)
+get_target_property(shell_sources tev_shell SOURCES)
+list(FILTER shell_sources EXCLUDE REGEX "/main\\.cpp$")
+set_target_properties(tev_shell PROPERTIES SOURCES "${shell_sources}")
 
 # The page's program: tev.js and tev.wasm, with the data files in tev.data
 # for the in-memory file system (the working directory there is /).
@@ -128,7 +134,8 @@ set(page ${src}/platform/web/page)
 add_executable(tev-page ${page}/main.cpp)
 target_include_directories(tev-page PRIVATE ${roots}/platform_web
     ${PROJECT_SOURCE_DIR}/tools/capture)  # the span arithmetic tev-capture uses
-target_link_libraries(tev-page PRIVATE tev_show tev_platform tev_openmpt)
+target_link_libraries(tev-page PRIVATE tev_shell tev_show tev_platform tev_openmpt)
+target_compile_definitions(tev-page PRIVATE TEV_GL11_STRICT)
 set(preload "SHELL:--preload-file ${TEV_NATIVE_BUILD}/bin/DATA.PAK@/DATA.PAK")
 foreach(sprite ${sprites})
     list(APPEND preload

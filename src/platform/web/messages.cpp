@@ -1,10 +1,14 @@
 // What the page does where the desktop shows a message box or catches a
 // termination signal: the box's text goes to the browser's console (the
 // page's script says what matters on the page itself), and a page has no
-// signals: its unloading simply ends it.
+// signals: its unloading simply ends it. Its data folder is the in-memory
+// file system's root.
+
+#include <sys/stat.h>
 
 #include <cstdio>
 
+#include "platform/data_dir.h"
 #include "platform/message_box.h"
 #include "platform/termination_signals.h"
 
@@ -20,6 +24,16 @@ bool displayAvailable() {
 }
 
 std::string displayProblem() {
+    return {};
+}
+
+// The page's data are in its in-memory file system, at /; a folder given
+// otherwise is checked as on the desktop.
+std::string dataFolderProblem(const std::string& dir) {
+    if (dir.empty()) return "an empty folder name";
+    struct stat status;
+    if (stat(dir.c_str(), &status) != 0) return "no such folder";
+    if (!S_ISDIR(status.st_mode)) return "not a folder";
     return {};
 }
 

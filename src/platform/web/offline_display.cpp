@@ -114,8 +114,7 @@ std::unique_ptr<OfflineDisplay> OfflineDisplay::create(int width, int height, in
     glBindRenderbuffer(GL_RENDERBUFFER, parts->depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, parts->framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              parts->colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, parts->colour);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, parts->depth);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         return fail("WebGL 2 cannot make the show's picture");

@@ -21,6 +21,9 @@
 #include "embedded.h"
 #include "platform/openmpt/music_render.h"
 #include "platform/sound.h"
+#include "shell/app.h"
+#include "shell/command_line.h"
+#include "shell/setup_dialog.h"
 #include "show/offline_show.h"
 
 namespace {
@@ -47,9 +50,173 @@ FrameCapture& frameCapture() {
     return capture;
 }
 
+// The page's setup form: the dialog's state and the choice its procedure
+// decides, as the desktop's dialog keeps them.
+struct SetupForm {
+    tev::platform::DialogState state;
+    tev::DisplayChoice choice;
+    std::string json;
+};
+
+SetupForm& setupForm() {
+    static SetupForm form;
+    return form;
+}
+
+void appendJsonString(std::string& out, const std::string& text) {
+    out += '"';
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (static_cast<unsigned char>(c) >= 0x20) {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+// The check states of every control of the template, as JSON.
+std::string checksJson() {
+    const SetupForm& form = setupForm();
+    std::string out = "{";
+    bool first = true;
+    for (const auto& control : tev::setupDialogTemplate().controls) {
+        if (control.id < 0) continue;
+        if (!first) out += ',';
+        first = false;
+        out += '"' + std::to_string(control.id) +
+               "\":" + std::to_string(form.state.checkState(control.id));
+    }
+    return out + "}";
+}
+
+bool programRunning = false;
+
 }  // namespace
 
 extern "C" {
+
+// The setup dialog's template as JSON, for the page's form: its size in
+// dialog units, its name and each control's id, kind, text, place, group
+// start and alignment.
+EMSCRIPTEN_KEEPALIVE const char* tevDialogTemplate() {
+    using tev::platform::ControlKind;
+    using tev::platform::TextAlign;
+    const auto& layout = tev::setupDialogTemplate();
+    std::string& out = setupForm().json;
+    out = "{\"width\":" + std::to_string(layout.width) +
+          ",\"height\":" + std::to_string(layout.height) + ",\"name\":";
+    appendJsonString(out, layout.windowName);
+    out += ",\"controls\":[";
+    static const char* const kinds[] = {"default-button", "button", "check-box",
+                                        "radio-button",   "text",   "group-box"};
+    static const char* const aligns[] = {"left", "center", "right"};
+    bool first = true;
+    for (const auto& c : layout.controls) {
+        if (!first) out += ',';
+        first = false;
+        out += "{\"id\":" + std::to_string(c.id) + ",\"kind\":\"" +
+               kinds[static_cast<int>(c.kind)] + "\",\"text\":";
+        appendJsonString(out, c.text);
+        out += ",\"x\":" + std::to_string(c.x) + ",\"y\":" + std::to_string(c.y) +
+               ",\"width\":" + std::to_string(c.width) + ",\"height\":" + std::to_string(c.height) +
+               ",\"groupStart\":" + (c.groupStart ? "true" : "false") + ",\"align\":\"" +
+               aligns[static_cast<int>(c.align)] +
+               "\",\"textOnLeft\":" + (c.textOnLeft ? "true" : "false") +
+               ",\"edge\":" + (c.staticEdge ? "true" : "false") + "}";
+    }
+    out += "]}";
+    return out.c_str();
+}
+
+// Opens the form: the dialog's procedure sets its defaults. The check
+// states as JSON ({"id": state}).
+EMSCRIPTEN_KEEPALIVE const char* tevDialogInit() {
+    SetupForm& form = setupForm();
+    form.state = {};
+    form.choice = {};
+    tev::setupDialogProc(form.state, tev::platform::DialogEvent::Init, 0, form.choice);
+    form.json = checksJson();
+    return form.json.c_str();
+}
+
+// The viewer set a control's check state (a radio button checks alone in
+// its group, as the desktop's radio buttons do).
+EMSCRIPTEN_KEEPALIVE void tevDialogSetCheck(int id, int state) {
+    setupForm().state.setCheckState(id, state);
+}
+
+// A command of the form (a button's id, or kCommandOk / kCommandCancel for
+// Enter and Escape), decided by the dialog's procedure. JSON: the check
+// states after it, whether the dialog ended, with which result, whether
+// the program is to quit, and the choice.
+EMSCRIPTEN_KEEPALIVE const char* tevDialogCommand(int id) {
+    SetupForm& form = setupForm();
+    const tev::DialogAction action =
+        tev::setupDialogProc(form.state, tev::platform::DialogEvent::Command, id, form.choice);
+    std::string checks = checksJson();
+    const tev::DisplayChoice& c = form.choice;
+    form.json = "{\"checks\":" + checks + ",\"ended\":" + (form.state.ended() ? "true" : "false") +
+                ",\"result\":" + std::to_string(form.state.result()) +
+                ",\"quit\":" + (action == tev::DialogAction::ExitProcess ? "true" : "false") +
+                ",\"width\":" + std::to_string(c.width) +
+                ",\"height\":" + std::to_string(c.height) +
+                ",\"bits\":" + std::to_string(c.bitsPerPixel) +
+                ",\"fullscreen\":" + std::to_string(c.fullscreen) + "}";
+    return form.json.c_str();
+}
+
+// Starts the show with the form's choice, through the shell as the desktop
+// program runs it after its dialog; called from the form's start button,
+// the click browsers ask for before sound. A page without sound plays the
+// show silent (the desktop program would end instead: the page says so).
+// 1 when the program runs; tevShowStep then drives it.
+EMSCRIPTEN_KEEPALIVE int tevShowStart(int width, int height, int bits, int fullscreen,
+                                      int withSound) {
+    using namespace tev::platform;
+    if (programRunning) return 0;
+    tev::CommandLine line;
+    line.width = width;
+    line.height = height;
+    line.bitsPerPixel = bits;
+    line.fullscreen = fullscreen != 0;
+    line.noSound = withSound == 0;
+    if (!line.noSound && soundOpen({}) != SoundOpen::Opened) {
+        std::fprintf(stderr, "tev: %s: the show plays silent\n", soundOpenFailure().c_str());
+        line.noSound = true;
+    }
+    tev::loadLog().setPath("/dev/stdout");
+    chooseGlPipeline(GlPipeline::Subset);
+    int status = 0;
+    programRunning = tev::startProgram(line, &status);
+    return programRunning ? 1 : 0;
+}
+
+// One animation frame of the program: its steps until it has drawn a frame
+// (events first, as the desktop's loop takes them), or a display cycle has
+// been set up. 1 while it runs; 0 once it has ended (Escape, the show's
+// end, no window), when the page shows its form again.
+EMSCRIPTEN_KEEPALIVE int tevShowStep() {
+    if (!programRunning) return 0;
+    int status = 0;
+    for (int step = 0; step < 1000; ++step) {
+        switch (tev::programStep(&status)) {
+            case tev::ProgramStep::Over:
+                programRunning = false;
+                tev::platform::soundClose();
+                if (status != 0) std::fprintf(stderr, "tev: the show ended with %d\n", status);
+                return 0;
+            case tev::ProgramStep::Frame:
+                return 1;
+            case tev::ProgramStep::Going:
+                break;
+        }
+    }
+    return 1;
+}
 
 // Reads the pictures the show takes from DATA.PAK in the working directory,
 // as its set-up does, each step on the console. The number read in full;

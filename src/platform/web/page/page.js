@@ -10,6 +10,11 @@
 //                               tev-capture --at does, and puts the frame
 //                               drawn at each show time T as a PNG in an
 //                               <img class="frame" data-t="T"> in #frames
+//   index.html                  also the setup form, the desktop's dialog
+//                               decided by the same code; its start button
+//                               plays the show in the canvas with its music
+//                               (Escape, or the show's end, brings the form
+//                               back; F1 switches fullscreen)
 // The program's output, the pack reader's load log among it, goes to the
 // console. window.tevCaptureDone becomes true when a capture is written.
 'use strict';
@@ -121,6 +126,154 @@ async function captureFrames(tev) {
       `in ${Math.round(performance.now() - started)} ms.`);
 }
 
+// The setup form, laid out from the dialog's template in dialog units; the
+// dialog's own procedure (in the program) decides what each click does.
+const unitX = 2.1, unitY = 2.3;  // pixels a dialog unit, for a readable form
+const keyCodes = { Escape: 27, F1: 112 };
+
+function offerShow(tev) {
+  const form = document.getElementById('setup');
+  const call = (name, ...args) => JSON.parse(
+      tev.ccall(name, 'string', args.map(() => 'number'), args));
+  const layout = JSON.parse(tev.ccall('tevDialogTemplate', 'string', [], []));
+  form.style.width = `${layout.width * unitX}px`;
+  form.style.height = `${layout.height * unitY}px`;
+  form.setAttribute('aria-label', layout.name);
+  const inputs = new Map();  // id -> the check box or radio button
+  let group = 0;
+  for (const c of layout.controls) {
+    if (c.groupStart) ++group;
+    let element;
+    if (c.kind === 'default-button' || c.kind === 'button') {
+      element = document.createElement('button');
+      element.type = c.kind === 'default-button' ? 'submit' : 'button';
+      element.textContent = c.text;
+      element.addEventListener('click', (event) => {
+        event.preventDefault();
+        command(c.id);
+      });
+    } else if (c.kind === 'check-box' || c.kind === 'radio-button') {
+      element = document.createElement('label');
+      const input = document.createElement('input');
+      input.type = c.kind === 'check-box' ? 'checkbox' : 'radio';
+      input.name = `group-${group}`;
+      input.dataset.id = c.id;
+      input.addEventListener('change', () => {
+        if (input.type === 'radio') {
+          for (const other of form.querySelectorAll(`input[name="${input.name}"]`)) {
+            tev.ccall('tevDialogSetCheck', null, ['number', 'number'],
+                      [Number(other.dataset.id), other === input ? 1 : 0]);
+          }
+        } else {
+          tev.ccall('tevDialogSetCheck', null, ['number', 'number'],
+                    [c.id, input.checked ? 1 : 0]);
+        }
+        showChecks(call('tevDialogCommand', 0).checks);
+      });
+      inputs.set(c.id, input);
+      element.append(input, document.createTextNode(c.text));
+      if (c.textOnLeft) element.className = 'left-text';
+      element.style.justifyContent = { left: 'flex-start', center: 'center', right: 'flex-end' }[
+          c.align];
+    } else {
+      element = document.createElement('div');
+      element.className = c.kind === 'group-box' ? 'group-box' : 'text';
+      element.textContent = c.text;
+      element.style.textAlign = c.align;
+    }
+    if (c.edge) element.classList.add('edge');
+    Object.assign(element.style, {
+      left: `${c.x * unitX}px`, top: `${c.y * unitY}px`,
+      width: `${c.width * unitX}px`, height: `${c.height * unitY}px`,
+    });
+    form.append(element);
+  }
+
+  function showChecks(checks) {
+    for (const [id, input] of inputs) {
+      const state = checks[id] || 0;
+      input.checked = state === 1;
+      input.parentElement.classList.toggle('indeterminate', state === 2);
+    }
+  }
+
+  function openForm() {
+    showChecks(JSON.parse(tev.ccall('tevDialogInit', 'string', [], [])));
+    form.hidden = false;
+    form.querySelector('button[type="submit"]').focus();
+  }
+
+  function command(id) {
+    const outcome = call('tevDialogCommand', id);
+    showChecks(outcome.checks);
+    if (outcome.quit) {
+      say('A page cannot quit: close its tab, or start the show.');
+      openForm();
+    } else if (outcome.ended && outcome.result === 1) {
+      startShow(outcome);
+    }
+  }
+
+  form.addEventListener('submit', (event) => event.preventDefault());
+  form.addEventListener('keydown', (event) => {
+    if (event.key === 'Escape') command(2);  // the dialog's cancel
+  });
+
+  let running = false;
+  function startShow(choice) {
+    form.hidden = true;
+    if (!tev.ccall('tevShowStart', 'number', ['number', 'number', 'number', 'number', 'number'],
+                   [choice.width, choice.height, choice.bits, choice.fullscreen, 1])) {
+      say('The show could not start (see the console).');
+      openForm();
+      return;
+    }
+    running = true;
+    say(`Playing the show at ${choice.width}x${choice.height}, ${choice.bits} bits` +
+        `${choice.fullscreen ? ', fullscreen' : ''}: Escape ends it, F1 switches fullscreen.`);
+    // The sound starts within a few seconds, or the browser holds it back.
+    setTimeout(() => {
+      if (running && tev.tevSound && tev.tevSound.context.state !== 'running') {
+        say('The browser gives this page no sound: the show plays silent.');
+      }
+    }, 3500);
+    const frame = () => {
+      if (tev.ccall('tevShowStep', 'number', [], [])) {
+        requestAnimationFrame(frame);
+        return;
+      }
+      running = false;
+      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+      say('The show has ended.');
+      openForm();
+    };
+    requestAnimationFrame(frame);
+  }
+
+  // The program's window in the browser's fullscreen, or out of it.
+  const stage = document.getElementById('stage');
+  tev.tevShowWindow = (fullscreen) => {
+    if (fullscreen && !document.fullscreenElement) {
+      stage.requestFullscreen().catch((error) => {
+        console.warn(`tev: no fullscreen (${error.message}): the show plays in the page`);
+      });
+    } else if (!fullscreen && document.fullscreenElement) {
+      document.exitFullscreen().catch(() => {});
+    }
+  };
+  document.addEventListener('fullscreenchange', () => {
+    if (!document.fullscreenElement) tev.ccall('tevWebLeftFullscreen', null, [], []);
+  });
+  for (const [type, down] of [['keydown', 1], ['keyup', 0]]) {
+    document.addEventListener(type, (event) => {
+      if (!running || !(event.key in keyCodes)) return;
+      event.preventDefault();  // F1 opens no help
+      tev.ccall('tevWebKey', null, ['number', 'number'], [keyCodes[event.key], down]);
+    });
+  }
+  openForm();
+}
+
 function offerMusic(tev) {
   const play = document.getElementById('play-music');
   const stop = document.getElementById('stop-music');
@@ -164,6 +317,7 @@ createTev({
     window.tevCaptureDone = true;
   } else {
     offerMusic(tev);
+    offerShow(tev);
   }
 }).catch((error) => {
   console.error(`tev: ${error.message || error}`);
