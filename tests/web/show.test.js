@@ -10,6 +10,7 @@ const { after, before, describe, it } = require('node:test');
 const fs = require('node:fs');
 const path = require('node:path');
 const { serve } = require('./serve.js');
+const { decodePng } = require('./png.js');
 
 const [site] = process.argv.slice(2);
 if (!site) {
@@ -61,20 +62,15 @@ async function openPage(on = browser) {
 const formShown = () => !document.getElementById('setup').hidden;
 const checked = (page) => page.$$eval('#setup input', (inputs) =>
     Object.fromEntries(inputs.map((input) => [input.parentElement.textContent, input.checked])));
-// How many of the canvas's pixels are not black (the canvas read through a
-// 2D copy, as the page shows it).
-const litPixels = (page) => page.evaluate(() => {
-  const canvas = document.getElementById('canvas');
-  const copy = document.createElement('canvas');
-  copy.width = canvas.width;
-  copy.height = canvas.height;
-  const context = copy.getContext('2d');
-  context.drawImage(canvas, 0, 0);
-  const data = context.getImageData(0, 0, copy.width, copy.height).data;
+// How many of the canvas's pixels are not black, as the page shows them.
+async function litPixels(page) {
+  const picture = decodePng(Buffer.from(await (await page.$('#canvas')).screenshot()));
   let lit = 0;
-  for (let i = 0; i < data.length; i += 4) if (data[i] + data[i + 1] + data[i + 2] > 30) ++lit;
+  for (let i = 0; i < picture.rgb.length; i += 3) {
+    if (picture.rgb[i] + picture.rgb[i + 1] + picture.rgb[i + 2] > 30) ++lit;
+  }
   return lit;
-});
+}
 
 describe('the setup form', () => {
   it('shows the dialog\'s controls, texts and defaults', async () => {
@@ -135,11 +131,13 @@ describe('keys', () => {
        await page.click('#setup button[type="submit"]');
        await page.waitForFunction(() => document.getElementById('setup').hidden,
                                   { timeout: bound });
-       const helpOpened = await page.evaluate(() => new Promise((resolve) => {
-         document.addEventListener('keydown', (event) => resolve(!event.defaultPrevented),
-                                   { once: true });
-       }).then((v) => v));
-       void helpOpened;
+       // The page keeps F1 from the browser (no help page opens).
+       await page.evaluate(() => {
+         window.keysLeft = [];
+         document.addEventListener('keydown', (event) => {
+           window.keysLeft.push(`${event.key}:${event.defaultPrevented}`);
+         });
+       });
        await page.keyboard.press('F1');
        await page.waitForFunction(() => document.fullscreenElement?.id === 'stage',
                                   { timeout: bound });
@@ -149,7 +147,56 @@ describe('keys', () => {
        await page.waitForFunction(() => !document.fullscreenElement, { timeout: bound });
        await page.keyboard.press('Escape');
        await page.waitForFunction(formShown, { timeout: bound });
+       assert.deepEqual(await page.evaluate(() => window.keysLeft),
+                        ['F1:true', 'F1:true', 'Escape:true']);
        assert.deepEqual(seen.errors, []);
        await page.close();
      });
+});
+
+describe('bad input', () => {
+  it('plays the show silent, and says so, when the browser has no WebAudio', async () => {
+    const page = await browser.newPage();
+    const warnings = [], errors = [];
+    page.on('console', (message) => {
+      if (message.type() === 'warn') warnings.push(message.text());
+      if (message.type() === 'error') errors.push(message.text());
+    });
+    await page.evaluateOnNewDocument(() => {
+      delete window.AudioContext;
+      delete window.webkitAudioContext;
+    });
+    await page.goto(`${origin}/index.html`);
+    await page.waitForFunction(formShown, { timeout: bound });
+    await page.click('#setup button[type="submit"]');
+    await page.waitForFunction(() => /Playing the show/.test(
+        document.getElementById('status').textContent), { timeout: bound });
+    assert.ok(warnings.some((line) => /plays silent/.test(line)), warnings.join('\n'));
+    let lit = 0;
+    for (const end = Date.now() + 20000; Date.now() < end && lit < 1000;) {
+      await new Promise((resolve) => setTimeout(resolve, 500));
+      lit = await litPixels(page);
+    }
+    assert.ok(lit >= 1000, `only ${lit} pixels drawn`);
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(formShown, { timeout: bound });
+    assert.deepEqual(errors, []);
+    await page.close();
+  });
+
+  it('says the show could not run without WebGL 2, and shows the form again', async () => {
+    const plain = await puppeteer.launch({
+      executablePath: chromium, headless: true,
+      args: ['--headless=new', '--no-sandbox', '--disable-webgl2'],
+    });
+    try {
+      const { page } = await openPage(plain);
+      await page.click('#setup button[type="submit"]');
+      await page.waitForFunction(() => /could not run/.test(
+          document.getElementById('status').textContent), { timeout: bound });
+      await page.waitForFunction(formShown, { timeout: bound });
+    } finally {
+      await plain.close();
+    }
+  });
 });

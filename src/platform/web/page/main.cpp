@@ -198,7 +198,8 @@ EMSCRIPTEN_KEEPALIVE int tevShowStart(int width, int height, int bits, int fulls
 // One animation frame of the program: its steps until it has drawn a frame
 // (events first, as the desktop's loop takes them), or a display cycle has
 // been set up. 1 while it runs; 0 once it has ended (Escape, the show's
-// end, no window), when the page shows its form again.
+// end), -1 when it could not run (no window: no WebGL 2, say); the page
+// then shows its form again.
 EMSCRIPTEN_KEEPALIVE int tevShowStep() {
     if (!programRunning) return 0;
     int status = 0;
@@ -207,8 +208,9 @@ EMSCRIPTEN_KEEPALIVE int tevShowStep() {
             case tev::ProgramStep::Over:
                 programRunning = false;
                 tev::platform::soundClose();
-                if (status != 0) std::fprintf(stderr, "tev: the show ended with %d\n", status);
-                return 0;
+                if (status == 0) return 0;
+                std::fprintf(stderr, "tev: the show ended with status %d\n", status);
+                return -1;
             case tev::ProgramStep::Frame:
                 return 1;
             case tev::ProgramStep::Going:

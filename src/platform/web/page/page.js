@@ -220,6 +220,7 @@ function offerShow(tev) {
   });
 
   let running = false;
+  const keysReleased = [];  // key codes let go since the last frame
   function startShow(choice) {
     form.hidden = true;
     if (!tev.ccall('tevShowStart', 'number', ['number', 'number', 'number', 'number', 'number'],
@@ -238,13 +239,20 @@ function offerShow(tev) {
       }
     }, 3500);
     const frame = () => {
-      if (tev.ccall('tevShowStep', 'number', [], [])) {
+      // Keys let go since the last frame reach the program after this one,
+      // so that a frame sees every key pressed, however short the press
+      // (the program looks at the keys once a frame).
+      const released = keysReleased.splice(0);
+      const going = tev.ccall('tevShowStep', 'number', [], []);
+      for (const code of released) tev.ccall('tevWebKey', null, ['number', 'number'], [code, 0]);
+      if (going > 0) {
         requestAnimationFrame(frame);
         return;
       }
       running = false;
       if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-      say('The show has ended.');
+      say(going < 0 ? 'The show could not run in this browser (see the console).'
+                    : 'The show has ended.');
       openForm();
     };
     requestAnimationFrame(frame);
@@ -264,11 +272,15 @@ function offerShow(tev) {
   document.addEventListener('fullscreenchange', () => {
     if (!document.fullscreenElement) tev.ccall('tevWebLeftFullscreen', null, [], []);
   });
-  for (const [type, down] of [['keydown', 1], ['keyup', 0]]) {
+  for (const type of ['keydown', 'keyup']) {
     document.addEventListener(type, (event) => {
       if (!running || !(event.key in keyCodes)) return;
       event.preventDefault();  // F1 opens no help
-      tev.ccall('tevWebKey', null, ['number', 'number'], [keyCodes[event.key], down]);
+      if (type === 'keyup') {
+        keysReleased.push(keyCodes[event.key]);
+      } else {
+        tev.ccall('tevWebKey', null, ['number', 'number'], [keyCodes[event.key], 1]);
+      }
     });
   }
   openForm();
