@@ -5,6 +5,7 @@
 // the frame capture plays the show as tev-capture --at does, on the page's
 // canvas with the GL subset over WebGL 2.
 
+#include <GLES3/gl3.h>
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -292,18 +293,17 @@ EMSCRIPTEN_KEEPALIVE void tevStopMusic() {
 }
 
 // Starts the frame capture: the show set up on a width x height picture of
-// the page's canvas, at 60 frames a second and without music, as
-// tev-capture --at plays it. 1 when it runs; 0 with the reason in
+// the page's canvas, at `fps` frames a second (60 as tev-capture --at) and
+// without music. 1 when it runs; 0 with the reason in
 // tevFramesError.
-EMSCRIPTEN_KEEPALIVE int tevFramesStart(int width, int height) {
-    constexpr int kFps = 60;  // tev-capture's rate for --at
+EMSCRIPTEN_KEEPALIVE int tevFramesStart(int width, int height, int fps) {
     FrameCapture& capture = frameCapture();
     capture.show.reset();
     capture.error.clear();
     tev::loadLog().setPath("/dev/stdout");
     tev::platform::OfflineDisplay::Options gl;
     gl.pipeline = tev::platform::GlPipeline::Subset;
-    capture.show = tev::OfflineShow::create(width, height, kFps, &capture.error, gl);
+    capture.show = tev::OfflineShow::create(width, height, fps, &capture.error, gl);
     return capture.show ? 1 : 0;
 }
 
@@ -335,6 +335,18 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* tevFramesDraw() {
     capture.show->readPixels(capture.rgb);
     capture.show->present();
     return capture.rgb.data();
+}
+
+// The page's frame times: draws the next frame and waits for WebGL to finish
+// it, as tev-bench does with glFinish. Milliseconds; -1 once the show has
+// ended.
+EMSCRIPTEN_KEEPALIVE double tevFramesTime() {
+    FrameCapture& capture = frameCapture();
+    if (!capture.show || capture.show->ended()) return -1;
+    const double start = emscripten_get_now();
+    capture.show->drawNextFrame();
+    glFinish();
+    return emscripten_get_now() - start;
 }
 
 EMSCRIPTEN_KEEPALIVE void tevFramesStop() {
