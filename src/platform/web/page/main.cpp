@@ -345,7 +345,9 @@ EMSCRIPTEN_KEEPALIVE double tevFramesTime() {
     if (!capture.show || capture.show->ended()) return -1;
     const double start = emscripten_get_now();
     capture.show->drawNextFrame();
-    glFinish();
+    // A browser's glFinish need not wait; reading a pixel back does.
+    uint8_t pixel[4];
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
     return emscripten_get_now() - start;
 }
 
