@@ -61,7 +61,7 @@ bool startModeGuardian() {
 }
 
 void showCursor(bool visible) {
-    EM_ASM({ document.getElementById('canvas').style.cursor = $0 ? '' : 'none'; }, visible);
+    EM_ASM({ document.getElementById("canvas").style.cursor = $0 ? "auto" : "none"; }, visible);
 }
 
 NativeWindow* createWindow(const WindowRequest& request) {
