@@ -235,6 +235,7 @@ function offerShow(tev) {
       return;
     }
     running = true;
+    if (choice.fullscreen && !document.fullscreenElement) enterFullscreen();  // within the click
     say(`Playing the show at ${choice.width}x${choice.height}, ${choice.bits} bits` +
         `${choice.fullscreen ? ', fullscreen' : ''}: Escape ends it, F1 switches fullscreen.`);
     // The sound starts within a few seconds, or the browser holds it back.
@@ -265,11 +266,12 @@ function offerShow(tev) {
 
   // The program's window in the browser's fullscreen, or out of it.
   const stage = document.getElementById('stage');
+  const enterFullscreen = () => stage.requestFullscreen().catch((error) => {
+    console.warn(`tev: no fullscreen (${error.message}): the show plays in the page`);
+  });
   tev.tevShowWindow = (fullscreen) => {
     if (fullscreen && !document.fullscreenElement) {
-      stage.requestFullscreen().catch((error) => {
-        console.warn(`tev: no fullscreen (${error.message}): the show plays in the page`);
-      });
+      enterFullscreen();
     } else if (!fullscreen && document.fullscreenElement) {
       document.exitFullscreen().catch(() => {});
     }
@@ -284,6 +286,11 @@ function offerShow(tev) {
       if (type === 'keyup') {
         keysReleased.push(keyCodes[event.key]);
       } else {
+        // Browsers grant fullscreen only within the key's own handler: the
+        // program's next window, fullscreen after F1, finds it granted.
+        if (event.key === 'F1' && !event.repeat && !document.fullscreenElement) {
+          enterFullscreen();
+        }
         tev.ccall('tevWebKey', null, ['number', 'number'], [keyCodes[event.key], 1]);
       }
     });
