@@ -138,12 +138,17 @@ describe('keys', () => {
            window.keysLeft.push(`${event.key}:${event.defaultPrevented}`);
          });
        });
+       const windowIs = (kind) => page.waitForFunction(
+           (k) => document.getElementById('stage').dataset.window === k, { timeout: bound }, kind);
+       await windowIs('windowed');
        await page.keyboard.press('F1');
+       await windowIs('fullscreen');
        await page.waitForFunction(() => document.fullscreenElement?.id === 'stage',
                                   { timeout: bound });
        // Drawn at the chosen size, scaled by the page.
        assert.deepEqual(await page.$eval('#canvas', (c) => [c.width, c.height]), [640, 480]);
        await page.keyboard.press('F1');
+       await windowIs('windowed');
        await page.waitForFunction(() => !document.fullscreenElement, { timeout: bound });
        await page.keyboard.press('Escape');
        await page.waitForFunction(formShown, { timeout: bound });

@@ -270,6 +270,7 @@ function offerShow(tev) {
     console.warn(`tev: no fullscreen (${error.message}): the show plays in the page`);
   });
   tev.tevShowWindow = (fullscreen) => {
+    stage.dataset.window = fullscreen ? 'fullscreen' : 'windowed';  // the program's window
     if (fullscreen && !document.fullscreenElement) {
       enterFullscreen();
     } else if (!fullscreen && document.fullscreenElement) {
