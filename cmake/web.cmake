@@ -25,8 +25,11 @@ set(native_data ${TEV_NATIVE_BUILD}/bin/DATA.PAK)
 foreach(sprite ${sprites})
     list(APPEND native_data ${TEV_NATIVE_BUILD}/bin/data/${sprite}.tga)
 endforeach()
-set(native_music ${TEV_NATIVE_BUILD}/embedded/music.cpp)
-foreach(file ${native_data} ${native_music})
+set(native_embedded)
+foreach(name music fontSheet logo windowIcons)
+    list(APPEND native_embedded ${TEV_NATIVE_BUILD}/embedded/${name}.cpp)
+endforeach()
+foreach(file ${native_data} ${native_embedded})
     if(NOT EXISTS ${file})
         message(FATAL_ERROR "${file} is missing: TEV_NATIVE_BUILD names the native build "
                             "folder that made the show's data (scripts/web builds it first)")
@@ -59,8 +62,9 @@ function(tev_web_root root)
         file(CREATE_LINK ${src}/${folder} ${roots}/${root}/${folder} SYMBOLIC)
     endforeach()
 endfunction()
-tev_web_root(portable portable)
-tev_web_root(assets assets)
+foreach(layer portable proc draw assets scenes show shell)
+    tev_web_root(${layer} ${layer})
+endforeach()
 tev_web_root(gl11 gl11)
 tev_web_root(platform_web platform/web platform/openmpt)
 file(MAKE_DIRECTORY ${roots}/platform_contract/platform)
@@ -74,28 +78,55 @@ file(GLOB portable_sources CONFIGURE_DEPENDS ${src}/portable/*.cpp)
 add_library(tev_portable STATIC ${portable_sources})
 target_include_directories(tev_portable PUBLIC ${roots}/portable)
 
-# The browser backend, so far: the music over libopenmpt in wasm and
-# WebAudio. Its own sources and the music both backends share.
+# The GL 1.1 subset over WebGL 2: what answers the layers' GL calls here.
+file(GLOB gl11_sources CONFIGURE_DEPENDS ${src}/gl11/*.cpp)
+add_library(tev_gl11 STATIC ${gl11_sources})
+target_include_directories(tev_gl11 PUBLIC ${roots}/gl11)
+# WebGL 2 only: the subset needs OpenGL ES 3.0.
+target_link_options(tev_gl11 INTERFACE -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2)
+
+# The browser backend: its own sources, the music both backends share, and
+# the contract's parts that are plain C++ (the clock, the events, the
+# dialog's decisions, the extension probe, the GL pipeline's choice).
 file(GLOB web_sources CONFIGURE_DEPENDS ${src}/platform/web/*.cpp ${src}/platform/openmpt/*.cpp)
-add_library(tev_platform STATIC ${web_sources} ${src}/platform/gl_context_serial.cpp)
+add_library(tev_platform STATIC ${web_sources} ${src}/platform/gl_context_serial.cpp
+    ${src}/platform/clock.cpp ${src}/platform/events.cpp ${src}/platform/dialog_state.cpp
+    ${src}/platform/extension_probe.cpp ${src}/platform/gl_pipeline.cpp)
 target_include_directories(tev_platform PUBLIC ${roots}/platform_contract ${roots}/gl11
     PRIVATE ${roots}/platform_web)
-target_link_libraries(tev_platform PUBLIC tev_portable PRIVATE tev_openmpt)
+target_link_libraries(tev_platform PUBLIC tev_portable tev_gl11 PRIVATE tev_openmpt)
+# Only the GL of gl11/gl11.h and OpenGL ES 3.0 (emscripten's <GL/gl.h>
+# spells some values otherwise than gl11.h).
+target_compile_definitions(tev_platform PRIVATE TEV_GL11_STRICT)
 # The backend's JavaScript side, linked into whatever links the backend.
 target_link_options(tev_platform INTERFACE "SHELL:--js-library ${src}/platform/web/sound.js")
 set_property(TARGET tev_platform APPEND PROPERTY
     INTERFACE_LINK_DEPENDS ${src}/platform/web/sound.js)
 
-# The pack reader and its load log, the same code as the show's.
-add_library(tev_pack_reader STATIC ${src}/assets/pack_file.cpp ${src}/assets/picture_budget.cpp
-    ${src}/assets/texture.cpp)
-target_include_directories(tev_pack_reader PUBLIC ${roots}/assets)
-# Only the GL of gl11/gl11.h, as every layer natively.
-target_compile_definitions(tev_pack_reader PRIVATE TEV_GL11_STRICT)
-target_link_libraries(tev_pack_reader PUBLIC tev_platform tev_portable)
-
-add_library(tev_embedded STATIC ${native_music})
+add_library(tev_embedded STATIC ${native_embedded})
 target_include_directories(tev_embedded PUBLIC ${PROJECT_SOURCE_DIR}/embedded)
+
+# The layers, as natively (src/CMakeLists.txt): one library each, seeing its
+# own root and those of the libraries it links, with only the GL of
+# gl11/gl11.h.
+function(tev_web_layer name folder)
+    file(GLOB sources CONFIGURE_DEPENDS ${src}/${folder}/*.cpp)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${roots}/${folder})
+    target_compile_definitions(${name} PRIVATE TEV_GL11_STRICT)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+tev_web_layer(tev_proc proc tev_platform)
+tev_web_layer(tev_draw draw tev_platform)
+tev_web_layer(tev_assets assets tev_draw tev_proc tev_platform)
+tev_web_layer(tev_scenes scenes tev_assets)
+tev_web_layer(tev_show show tev_scenes tev_embedded)
+# The shell without the desktop's entry point: the page starts the program
+# with the form's choice and drives its steps from animation frames.
+tev_web_layer(tev_shell shell tev_show)
+get_target_property(shell_sources tev_shell SOURCES)
+list(FILTER shell_sources EXCLUDE REGEX "/main\\.cpp$")
+set_target_properties(tev_shell PROPERTIES SOURCES "${shell_sources}")
 
 # The page's program: tev.js and tev.wasm, with the data files in tev.data
 # for the in-memory file system (the working directory there is /).
@@ -103,7 +134,8 @@ set(page ${src}/platform/web/page)
 add_executable(tev-page ${page}/main.cpp)
 target_include_directories(tev-page PRIVATE ${roots}/platform_web
     ${PROJECT_SOURCE_DIR}/tools/capture)  # the span arithmetic tev-capture uses
-target_link_libraries(tev-page PRIVATE tev_pack_reader tev_embedded tev_platform tev_openmpt)
+target_link_libraries(tev-page PRIVATE tev_shell tev_show tev_platform tev_openmpt)
+target_compile_definitions(tev-page PRIVATE TEV_GL11_STRICT)
 set(preload "SHELL:--preload-file ${TEV_NATIVE_BUILD}/bin/DATA.PAK@/DATA.PAK")
 foreach(sprite ${sprites})
     list(APPEND preload

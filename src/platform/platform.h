@@ -15,11 +15,12 @@
 // away; EGL for the headless context; libopenmpt for the music; PulseAudio
 // for what the sound server says; POSIX signals.
 //
-// The web backend (src/platform/web/, TEV_PLATFORM=web under emcmake; so far
-// the sound, over WebAudio, and the page's program): emscripten's calls and
-// the page's JavaScript. Both backends decode the music with the same
-// libopenmpt code (src/platform/openmpt/), so that they play the same
-// samples.
+// The web backend (src/platform/web/, TEV_PLATFORM=web under emcmake): the
+// page's canvas as the window, WebGL 2 with the GL subset as its context,
+// the page's keys as its events, the sound over WebAudio, and the page's
+// program; emscripten's calls and the page's JavaScript. Both backends
+// decode the music with the same libopenmpt code (src/platform/openmpt/),
+// so that they play the same samples.
 //
 // Written for a second backend too, a web page, which differs in ways the
 // contract allows for:

@@ -17,6 +17,20 @@ DisplayChoice displayChoice;
 AppWindow appWindow;
 KeyTable keyTable;
 bool loopShow = false;  // --loop
+bool inCycle = false;   // a window is up and its show set up
+int runStatus = 0;      // the exit status so far
+
+ProgramStep finishProgram(int* status) {
+    unregisterWindowClass();
+    if (const int signal = platform::caughtTerminationSignal(); signal != 0) {
+        *status = 128 + signal;
+    } else if (platform::windowTakenAway()) {
+        *status = platform::kExitWindowLost;
+    } else {
+        *status = runStatus;
+    }
+    return ProgramStep::Over;
+}
 
 // The show's end: the program's end, or with --loop the next cycle.
 void showEnded() {
@@ -28,15 +42,16 @@ void showEnded() {
 }
 }  // namespace
 
-int runProgram(const CommandLine& line) {
+bool startProgram(const CommandLine& line, int* status) {
     using platform::BoxIcon;
+    *status = 0;
     if (line.skipsDialog()) {
         displayChoice = choiceFromCommandLine(line);
     } else {
         const int dialogResult = runSetupDialog(displayChoice);
         if (dialogResult == 0) {
             platform::messageBox("Cannot create dialog box", "ERROR!", BoxIcon::Error);
-            return 0;
+            return false;
         }
     }
 
@@ -57,7 +72,8 @@ int runProgram(const CommandLine& line) {
         platform::messageBox("Error Registering Window Class!", "Error", BoxIcon::Warning);
         // The boxes name no display; this line names the one that failed.
         std::fprintf(stderr, "tev-intro: %s\n", platform::displayProblem().c_str());
-        return -1;
+        *status = -1;
+        return false;
     }
     // From here on SIGINT, SIGTERM and SIGHUP close the window, a message
     // box or set-up (unless the program was started with them ignored).
@@ -68,33 +84,51 @@ int runProgram(const CommandLine& line) {
     flags.keepRunning = 1;
     setQuitRequest(showEnded);
     setSetupWaitHook([] { return takeEventsWhileWaiting(appWindow); });
-    const FrameHooks hooks{drawFrame, [] { platform::swapBuffers(appWindow.window); }};
+    inCycle = false;
+    runStatus = 0;
+    return true;
+}
 
-    int status = 0;
-    while (true) {
+ProgramStep programStep(int* status) {
+    CycleFlags& flags = cycleFlags();
+    if (!inCycle) {
         // A signal caught, or the window taken away, while an F1 cycle
         // closed: no new window.
-        if (platform::caughtTerminationSignal() != 0 || platform::windowTakenAway()) break;
+        if (platform::caughtTerminationSignal() != 0 || platform::windowTakenAway()) {
+            return finishProgram(status);
+        }
         appWindow.fullscreen = flags.fullscreenRequest;
         if (createAppWindow(appWindow) != 1) {
-            platform::messageBox("error | couldn't create window", "error", BoxIcon::Warning);
+            platform::messageBox("error | couldn't create window", "error",
+                                 platform::BoxIcon::Warning);
             flags.keepRunning = 0;
-            status = kExitNoWindow;
-        } else {
-            const bool upperLeft = platform::drawsClipOriginUpperLeft(appWindow.window);
-            if (showSetup({.clipOriginUpperLeft = upperLeft})) {
-                runMessageLoop(appWindow, hooks);
-            } else {
-                requestQuit(&appWindow);
-            }
-            showTeardown();
-            destroyAppWindow(appWindow);
+            runStatus = kExitNoWindow;
+            return finishProgram(status);
         }
-        if (flags.keepRunning == 0) break;
+        const bool upperLeft = platform::drawsClipOriginUpperLeft(appWindow.window);
+        if (showSetup({.clipOriginUpperLeft = upperLeft})) {
+            inCycle = true;
+            return ProgramStep::Going;
+        }
+        requestQuit(&appWindow);
+    } else {
+        static const FrameHooks hooks{drawFrame, [] { platform::swapBuffers(appWindow.window); }};
+        const LoopStep step = messageLoopStep(appWindow, hooks);
+        if (step == LoopStep::Frame) return ProgramStep::Frame;
+        if (step != LoopStep::Quit) return ProgramStep::Going;
+        inCycle = false;
     }
-    unregisterWindowClass();
-    if (const int signal = platform::caughtTerminationSignal(); signal != 0) return 128 + signal;
-    if (platform::windowTakenAway()) return platform::kExitWindowLost;
+    showTeardown();
+    destroyAppWindow(appWindow);
+    if (flags.keepRunning == 0) return finishProgram(status);
+    return ProgramStep::Going;
+}
+
+int runProgram(const CommandLine& line) {
+    int status = 0;
+    if (!startProgram(line, &status)) return status;
+    while (programStep(&status) != ProgramStep::Over) {
+    }
     return status;
 }
 

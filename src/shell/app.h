@@ -19,4 +19,14 @@ constexpr int kExitNoWindow = 3;
 // dialog's.
 int runProgram(const CommandLine& line = {});
 
+// The same in steps, for a caller whose frames are driven from outside (a
+// page's animation frames): startProgram shows the dialog (or takes the
+// command line's choices) and connects to the window system, false with the
+// exit status when the program ends there; each programStep then opens a
+// display cycle (its window and set-up) or takes one step of its message
+// loop, until it says Over with the exit status.
+enum class ProgramStep { Going, Frame, Over };
+bool startProgram(const CommandLine& line, int* status);
+ProgramStep programStep(int* status);
+
 }  // namespace tev

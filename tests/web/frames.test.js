@@ -1,0 +1,162 @@
+// The show's frames drawn by the page (the GL subset over WebGL 2, in
+// Debian's headless Chromium) against tev-capture's of the same show times:
+// Mesa's own pipeline, and the same subset over Mesa's OpenGL ES 3, which
+// tells the subset's faults from the browser's rasteriser's.
+//   node frames.test.js SITE TEV_CAPTURE
+// Exits 77 (skipped) when SITE holds no page: scripts/web builds it.
+// TEV_FRAMES_REPORT=FILE writes every frame's numbers there as JSON.
+'use strict';
+const assert = require('node:assert/strict');
+const { after, before, describe, it } = require('node:test');
+const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { serve } = require('./serve.js');
+const { decodePng, compare } = require('./png.js');
+
+const [site, capture] = process.argv.slice(2);
+if (!site || !capture) {
+  console.error('usage: node frames.test.js SITE TEV_CAPTURE');
+  process.exit(2);
+}
+if (!fs.existsSync(path.join(site, 'tev.wasm'))) {
+  console.log(`${site} holds no page: run scripts/web`);
+  process.exit(77);
+}
+let puppeteer;
+try {
+  puppeteer = require('puppeteer-core');
+} catch {
+  console.log('puppeteer-core is not installed in tests/web: run scripts/web');
+  process.exit(77);
+}
+const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
+const pageBound = 300000;  // the show played unseen to its end in wasm on a busy machine
+// WebGL 2 on the CPU: ANGLE over SwiftShader, as on a machine without a GPU.
+const webglArgs = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
+                   '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist'];
+
+const times = ['0.5', '5', '12', '20', '33', '47', '57', '70', '90', '101', '111', '125'];
+const size = '640x480';
+// What the page's frames may differ from the desktop's by, in each frame.
+const tolerance = { levels: 8, offShare: 0.01, mean: 1.5 };
+
+function nativeFrames(...gl) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tev-frames-'));
+  try {
+    execFileSync(capture, ['--at', times.join(','), '--size', size, '--out', dir, ...gl],
+                 { stdio: ['ignore', 'ignore', 'inherit'] });
+    return Object.fromEntries(
+        times.map((t) => [t, decodePng(fs.readFileSync(path.join(dir, `t${t}.png`)))]));
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+let server, browser, origin;
+before(async () => {
+  server = await serve(site, 0);
+  origin = `http://127.0.0.1:${server.address().port}`;
+  browser = await puppeteer.launch({ executablePath: chromium, headless: true, args: webglArgs });
+});
+after(async () => {
+  if (browser) await browser.close();
+  if (server) server.close();
+});
+
+async function open(query, ready, on = browser) {
+  const page = await on.newPage();
+  const errors = [];
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(message.text());
+  });
+  page.on('pageerror', (error) => errors.push(`page error: ${error.message}`));
+  await page.goto(`${origin}/index.html${query}`);
+  await page.waitForFunction(ready, { timeout: pageBound, polling: 250 });
+  return { page, errors };
+}
+
+const failedToStart =
+    "document.getElementById('status').textContent.startsWith('The page could not')";
+
+describe('frame capture', () => {
+  const shuffled = [...times.slice(6), ...times.slice(0, 6), times[3]];  // any order, twice
+  let urls, errors;
+  const report = [];
+  before(async () => {
+    const opened =
+        await open(`?capture=${shuffled.join(',')}&size=${size}`, 'window.tevCaptureDone === true');
+    urls = await opened.page.$$eval('img.frame', (images) =>
+        images.map((image) => [image.dataset.t, image.src]));
+    errors = opened.errors;
+    await opened.page.close();
+    const web = {};
+    for (const [t, url] of urls) {
+      web[t] = decodePng(Buffer.from(url.slice(url.indexOf(',') + 1), 'base64'));
+    }
+    const native = nativeFrames();
+    const subset = nativeFrames('--gl', 'subset');
+    for (const t of times) {
+      report.push({
+        t,
+        vsNative: compare(web[t], native[t], tolerance.levels),
+        vsSubset: compare(web[t], subset[t], tolerance.levels),
+        subsetVsNative: compare(subset[t], native[t], tolerance.levels),
+      });
+    }
+    const pct = (share) => `${(share * 100).toFixed(2)} %`;
+    console.log('# t      page-native off/mean/max     page-subset off/mean/max' +
+                '     subset-native off/mean/max');
+    for (const { t, vsNative: a, vsSubset: b, subsetVsNative: c } of report) {
+      console.log(`# ${t.padEnd(6)} ${[a, b, c].map((r) => `${pct(r.offShare).padStart(8)} ` +
+          `${r.mean.toFixed(3).padStart(6)} ${String(r.most).padStart(3)}`).join('    ')}`);
+    }
+    if (process.env.TEV_FRAMES_REPORT) {
+      fs.writeFileSync(process.env.TEV_FRAMES_REPORT, JSON.stringify(report, null, 1));
+    }
+  });
+  const beyond = (which) => report.filter(({ [which]: r }) =>
+      r.offShare > tolerance.offShare || r.mean > tolerance.mean).map(({ t }) => t);
+
+  it('puts every frame asked for in the page, in the order asked, with no error', () => {
+    assert.deepEqual(errors, []);
+    assert.deepEqual(urls.map(([t]) => t), shuffled);
+    assert.ok(urls.every(([, url]) => url.startsWith('data:image/png;base64,')));
+  });
+
+  it('draws what the same GL subset draws over Mesa (tev-capture --gl subset)', () => {
+    assert.deepEqual(beyond('vsSubset'), [], 'frames beyond the tolerance');
+  });
+
+  it('draws the frames of tev-capture --at (Mesa\'s own pipeline) within the tolerance', () => {
+    assert.deepEqual(beyond('vsNative'), [], 'frames beyond the tolerance');
+  });
+});
+
+describe('bad input', () => {
+  it('says the page could not start for a time outside the show or a bad size', async () => {
+    for (const query of ['?capture=5,abc', '?capture=131', '?capture=5&size=640', '?capture=']) {
+      const { page, errors } = await open(query, failedToStart);
+      assert.equal(await page.evaluate(() => window.tevCaptureDone), false, query);
+      assert.equal(errors.length, 1, query);
+      assert.match(errors[0], /is not/, query);
+      await page.close();
+    }
+  });
+
+  it('says the page could not start without WebGL 2', async () => {
+    const plain = await puppeteer.launch({
+      executablePath: chromium, headless: true,
+      args: ['--headless=new', '--no-sandbox', '--disable-webgl2'],
+    });
+    try {
+      const { page, errors } = await open('?capture=5', failedToStart, plain);
+      const status = await page.$eval('#status', (p) => p.textContent);
+      assert.match(status, /no WebGL 2/);
+      assert.equal(errors.length, 1);
+    } finally {
+      await plain.close();
+    }
+  });
+});
