@@ -12,30 +12,13 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const { pageTestSetup, webglArgs } = require('./setup.js');
 const { serve } = require('./serve.js');
 const { decodePng, compare } = require('./png.js');
 
-const [site, capture] = process.argv.slice(2);
-if (!site || !capture) {
-  console.error('usage: node frames.test.js SITE TEV_CAPTURE');
-  process.exit(2);
-}
-if (!fs.existsSync(path.join(site, 'tev.wasm'))) {
-  console.log(`${site} holds no page: run scripts/web`);
-  process.exit(77);
-}
-let puppeteer;
-try {
-  puppeteer = require('puppeteer-core');
-} catch {
-  console.log('puppeteer-core is not installed in tests/web: run scripts/web');
-  process.exit(77);
-}
-const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
+const { args: [site, capture], puppeteer, chromium } =
+    pageTestSetup('frames.test.js', ['SITE', 'TEV_CAPTURE']);
 const pageBound = 300000;  // the show played unseen to its end in wasm on a busy machine
-// WebGL 2 on the CPU: ANGLE over SwiftShader, as on a machine without a GPU.
-const webglArgs = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
-                   '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist'];
 
 const times = ['0.5', '5', '12', '20', '33', '47', '57', '70', '90', '101', '111', '125'];
 const size = '640x480';

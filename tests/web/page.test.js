@@ -13,25 +13,11 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const { pageTestSetup } = require('./setup.js');
 const { serve, fileFor } = require('./serve.js');
 
-const [site, capture] = process.argv.slice(2);
-if (!site || !capture) {
-  console.error('usage: node page.test.js SITE TEV_CAPTURE');
-  process.exit(2);
-}
-if (!fs.existsSync(path.join(site, 'tev.wasm'))) {
-  console.log(`${site} holds no page: run scripts/web`);
-  process.exit(77);
-}
-let puppeteer;
-try {
-  puppeteer = require('puppeteer-core');
-} catch {
-  console.log('puppeteer-core is not installed in tests/web: run scripts/web');
-  process.exit(77);
-}
-const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
+const { args: [site, capture], puppeteer, chromium } =
+    pageTestSetup('page.test.js', ['SITE', 'TEV_CAPTURE']);
 const pageBound = 180000;  // the whole music rendered in wasm on a busy machine
 
 // The SHA-256 of the sample data of a WAV file (its "data" chunk).

@@ -7,32 +7,13 @@
 'use strict';
 const assert = require('node:assert/strict');
 const { after, before, describe, it } = require('node:test');
-const fs = require('node:fs');
-const path = require('node:path');
+const { pageTestSetup, webglArgs: cpuWebgl } = require('./setup.js');
 const { serve } = require('./serve.js');
 const { decodePng } = require('./png.js');
 
-const [site] = process.argv.slice(2);
-if (!site) {
-  console.error('usage: node show.test.js SITE');
-  process.exit(2);
-}
-if (!fs.existsSync(path.join(site, 'tev.wasm'))) {
-  console.log(`${site} holds no page: run scripts/web`);
-  process.exit(77);
-}
-let puppeteer;
-try {
-  puppeteer = require('puppeteer-core');
-} catch {
-  console.log('puppeteer-core is not installed in tests/web: run scripts/web');
-  process.exit(77);
-}
-const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
+const { args: [site], puppeteer, chromium } = pageTestSetup('show.test.js', ['SITE']);
 const bound = 60000;
-const webglArgs = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader',
-                   '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist',
-                   '--autoplay-policy=no-user-gesture-required'];
+const webglArgs = [...cpuWebgl, '--autoplay-policy=no-user-gesture-required'];
 
 let server, browser, origin;
 before(async () => {
