@@ -120,10 +120,10 @@ void main() {
     float nDotVp = dot(n, vp);
     float lit = max(nDotVp, 0.0);
 #ifdef SHININESS_ZERO
-    float spec = nDotVp <= 0.0 ? 0.0 : 1.0;
+    float highlight = nDotVp <= 0.0 ? 0.0 : 1.0;
 #else
     float nDotHalf = dot(n, halfVector);
-    float spec = nDotVp <= 0.0 ? 0.0
+    float highlight = nDotVp <= 0.0 ? 0.0
                                : pow(max(nDotHalf, 0.0), clamp(uShininess, -128.0, 128.0));
 #endif
 #if defined(POSITIONAL) && defined(ATTENUATED)
@@ -132,16 +132,16 @@ void main() {
                        uAttenuation.z * (d * d));
     col0 = att * ambient + col0;
     lit = lit * att;
-    spec = spec * att;
+    highlight = highlight * att;
 #else
     col0 = ambient + col0;
 #endif
     col0 = lit * diffuse + col0;
 #ifdef SEPARATE
     vColor = clampNanToOne(vec4(col0, matDiffuse.a));
-    vSpecular = clampNanToOne(vec4(spec * specular, 0.0)).rgb;
+    vSpecular = clampNanToOne(vec4(highlight * specular, 0.0)).rgb;
 #else
-    vColor = clampNanToOne(vec4(spec * specular + col0, matDiffuse.a));
+    vColor = clampNanToOne(vec4(highlight * specular + col0, matDiffuse.a));
     vSpecular = vec3(0.0);
 #endif
 #else
