@@ -128,11 +128,12 @@ get_target_property(shell_sources tev_shell SOURCES)
 list(FILTER shell_sources EXCLUDE REGEX "/main\\.cpp$")
 set_target_properties(tev_shell PROPERTIES SOURCES "${shell_sources}")
 
-# The page's program: tev.js and tev.wasm, with the data files in tev.data
-# for the in-memory file system (the working directory there is /).
-set(page ${src}/platform/web/page)
+# The page's program (src/page/, above the shell as the desktop's entry
+# point is): tev.js and tev.wasm, with the data files in tev.data for the
+# in-memory file system (the working directory there is /).
+set(page ${src}/page)
 add_executable(tev-page ${page}/main.cpp)
-target_include_directories(tev-page PRIVATE ${roots}/platform_web
+target_include_directories(tev-page PRIVATE
     ${PROJECT_SOURCE_DIR}/tools/capture)  # the span arithmetic tev-capture uses
 target_link_libraries(tev-page PRIVATE tev_shell tev_show tev_platform tev_openmpt)
 target_compile_definitions(tev-page PRIVATE TEV_GL11_STRICT)

@@ -2992,6 +2992,9 @@ bool attachSubset(const SubsetOptions& options, std::string* error) {
     GLint redBits = 8;
     glGetIntegerv(GL_RED_BITS, &redBits);
     s->emulate565 = options.colourBits == 16 && redBits > 5;
+    // llvmpipe never dithers; GL's default lets others dither a 5-6-5
+    // buffer.
+    glDisable(GL_DITHER);
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &s->maxTextureSize);
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, s->maxViewport);
     glGetIntegerv(GL_VIEWPORT, s->viewport);

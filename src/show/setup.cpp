@@ -14,6 +14,7 @@
 #include "embedded.h"
 #include "gl11/gl11.h"
 #include "platform/clock.h"
+#include "platform/sound.h"
 #include "platform/termination_signals.h"
 #include "proc/setup_layers.h"
 #include "show/show.h"
@@ -154,6 +155,13 @@ bool showSetup(const DrawTarget& target) {
     // it was handed to the output, so that picture and sound meet.
     showStartSeconds = static_cast<float>(platform::clock().tickSeconds() + musicHeardIn);
     return true;
+}
+
+void followHeardMusic() {
+    if (!showMusicEnabled) return;
+    const double heardIn = platform::soundSongHeardIn();
+    if (heardIn >= 0.0) return;
+    showStartSeconds = static_cast<float>(platform::clock().tickSeconds() + heardIn);
 }
 
 void showTeardown() {

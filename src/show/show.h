@@ -55,4 +55,12 @@ void drawUnseenFrame();
 // The show time now: tick seconds minus the origin, rounded to a float.
 float computeShowClock();
 
+// Puts the show clock's origin where the music's first sample was heard, as
+// the sound output says now. Set-up does so once, from the output's latency;
+// a program whose output knows what it plays at every moment (a page's audio
+// clock, which also starts in the browser's own time) calls this before each
+// frame, and picture and sound stay in step whatever the start and the
+// drift. Nothing changes until the music is heard, or without music.
+void followHeardMusic();
+
 }  // namespace tev

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Fails on any include in src/ that runs up the layers: shell > show >
-# scenes > assets > draw > proc, each over the platform's contract (the
-# headers at the top of platform/), and portable/ under them all. Also checks
+# Fails on any include in src/ that runs up the layers: (page) > shell >
+# show > scenes > assets > draw > proc, each over the platform's contract
+# (the headers at the top of platform/), and portable/ under them all. Also checks
 # that only the platform's backend (platform/<backend>/) includes its own
 # headers and the libraries it stands in for, and that only the web backend
 # calls the browser.
@@ -37,6 +37,9 @@ check() {
 for layer in "${layers[@]}"; do
     check "$layer" "$(allowed "$layer" | tr '\n' ' ')" "$src/$layer"
 done
+# The page's program stands above the shell, as the desktop's entry point
+# does, and sees the platform through its contract alone.
+check page "platform portable gl11 ${layers[*]}" "$src/page"
 # Helpers that are no platform use nothing of the program's.
 check portable "portable" "$src/portable"
 # The GL 1.1 subset stands on GLES alone.
@@ -64,9 +67,10 @@ if grep -rnE '^#include <(GL|GLES[0-9]*)/' $(printf "$src/%s " "${layers[@]}"); 
     echo "a layer includes GL's own headers: include gl11/gl11.h"
     status=1
 fi
-# The browser's own calls (emscripten's headers) stay in the web backend.
-if grep -rnE '^#include <emscripten' "$src" | grep -vE "^$src/platform/web/"; then
-    echo "a browser call outside the web backend (platform/web/)"
+# The browser's own calls (emscripten's headers) stay in the web backend and
+# the page's program.
+if grep -rnE '^#include <emscripten' "$src" | grep -vE "^$src/(platform/web|page)/"; then
+    echo "a browser call outside the web backend (platform/web/) and the page (page/)"
     status=1
 fi
 [[ $status == 0 ]] && echo "every include follows the layers"

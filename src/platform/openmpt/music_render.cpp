@@ -1,4 +1,4 @@
-#include "platform/openmpt/music_render.h"
+#include "platform/music_render.h"
 
 #include <algorithm>
 

@@ -2,9 +2,14 @@
 // context WebGL 2 with the GL subset answering the show's calls, and its
 // events the page's keys. A fullscreen window puts the canvas in the
 // browser's fullscreen (the Fullscreen API), drawn at the size asked for and
-// scaled by the page's style with its shape kept, between black bars. The
-// browser presents what a frame drew when the frame's callback returns, so
-// swapping the buffers has nothing to do.
+// scaled by the page's style with its shape kept, between black bars.
+// The show draws into a framebuffer of the window's own, with the buffers a
+// desktop window of its depth has: 5-6-5 colour for 16 bits (the GPU rounds
+// and blends in it, as a desktop's 16-bit window does), 8 bits a channel
+// for 32, and 16 depth bits for both (a canvas's depth buffer has 24 or
+// more, which decides some depth ties otherwise). Swapping the buffers
+// copies that picture onto the canvas; the browser presents it when the
+// frame's callback returns.
 
 #include <GLES3/gl3.h>
 #include <emscripten/emscripten.h>
@@ -36,7 +41,31 @@ struct Context {
     NativeWindow* window = nullptr;
     uint64_t serial = 0;
     bool attached = false;
+    GLuint framebuffer = 0;
+    GLuint colour = 0;
+    GLuint depth = 0;
 };
+
+// The window's framebuffer, made and bound in the current context; false
+// when WebGL cannot make it.
+bool makeWindowFramebuffer(Context& context) {
+    const NativeWindow& window = *context.window;
+    glGenFramebuffers(1, &context.framebuffer);
+    glGenRenderbuffers(1, &context.colour);
+    glGenRenderbuffers(1, &context.depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, context.colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, window.bitsPerPixel == 16 ? GL_RGB565 : GL_RGBA8,
+                          window.width, window.height);
+    glBindRenderbuffer(GL_RENDERBUFFER, context.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, window.width, window.height);
+    glBindFramebuffer(GL_FRAMEBUFFER, context.framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              context.colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, context.depth);
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+Context* currentContext = nullptr;
 
 EventQueue* connectedQueue = nullptr;
 NativeWindow* eventsWindow = nullptr;
@@ -98,7 +127,7 @@ GlContext createGlContext(NativeWindow* window) {
     attributes.majorVersion = 2;
     attributes.minorVersion = 0;
     attributes.alpha = false;
-    attributes.depth = true;
+    attributes.depth = false;  // the show draws into the window's framebuffer
     attributes.stencil = false;
     attributes.antialias = false;
     attributes.preserveDrawingBuffer = false;
@@ -117,9 +146,14 @@ bool makeCurrent(NativeWindow*, GlContext glContext) {
         return false;
     }
     setCurrentGlContextSerial(context->serial);
+    currentContext = context;
+    if (context->framebuffer == 0 && !makeWindowFramebuffer(*context)) {
+        std::fprintf(stderr, "tev: WebGL 2 cannot make the show's picture\n");
+        return false;
+    }
     if (!context->attached) {
-        // An 8-bit canvas stands in for a 16-bit window: the subset rounds
-        // the colours to 5-6-5 itself.
+        // The subset reads the bound framebuffer's depth: 5-6-5 here, drawn
+        // and blended by the GPU.
         gl11::SubsetOptions options;
         options.colourBits = context->window->bitsPerPixel == 16 ? 16 : 32;
         std::string error;
@@ -141,6 +175,12 @@ void deleteGlContext(GlContext glContext) {
         emscripten_webgl_make_context_current(context->handle) == EMSCRIPTEN_RESULT_SUCCESS) {
         gl11::detachSubset();
     }
+    if (context->framebuffer != 0) {
+        glDeleteFramebuffers(1, &context->framebuffer);
+        glDeleteRenderbuffers(1, &context->colour);
+        glDeleteRenderbuffers(1, &context->depth);
+    }
+    if (currentContext == context) currentContext = nullptr;
     gl11::use(gl11::Entries{});
     emscripten_webgl_make_context_current(0);
     emscripten_webgl_destroy_context(context->handle);
@@ -151,7 +191,21 @@ void deleteGlContext(GlContext glContext) {
 // The browser's animation frames keep to the display's refresh.
 void requestVsync() {}
 
-void swapBuffers(NativeWindow*) {}
+// The window's picture onto the canvas, one to one (the page's style scales
+// the canvas in fullscreen). The scissor test would cut the copy: it goes
+// back as the show set it.
+void swapBuffers(NativeWindow* window) {
+    Context* context = currentContext;
+    if (context == nullptr || context->window != window || context->framebuffer == 0) return;
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    if (scissor) glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, context->framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, window->width, window->height, 0, 0, window->width, window->height,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+}
 
 void drawableSize(NativeWindow* window, int* width, int* height) {
     *width = window->width;

@@ -63,13 +63,22 @@ mergeInto(LibraryManager.library, {
   },
 
   // Seconds from now until the song's first piece is heard, negative once
-  // heard; the output's own latency while no piece has been taken.
+  // heard; the output's own latency while no piece has been taken. The
+  // output's timestamp says which moment of the context's clock is heard at
+  // which moment of the page's (currentTime runs ahead of what is heard by
+  // the output's latency, and moves in steps of a rendered block).
   webSoundHeardIn: function() {
     const sound = Module.tevSound;
     if (!sound) return 0;
-    const latency = sound.context.outputLatency || sound.context.baseLatency || 0;
-    if (sound.first === null) return latency + sound.node.bufferSize / sound.context.sampleRate;
-    return sound.first + latency - sound.context.currentTime;
+    const context = sound.context;
+    const latency = context.outputLatency || context.baseLatency || 0;
+    if (sound.first === null) return latency + sound.node.bufferSize / context.sampleRate;
+    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
+    if (stamp && stamp.performanceTime > 0) {
+      const heardNow = stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000;
+      return sound.first - heardNow;
+    }
+    return sound.first + latency - context.currentTime;
   },
 
   webSoundLatency: function() {

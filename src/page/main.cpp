@@ -1,9 +1,12 @@
-// The page's program: the page's script (page.js) calls these. The pack is
-// read by the show's own reader from the page's in-memory file system, with
-// the load log on the browser's console; the music is rendered by the same
-// libopenmpt as natively, for the page's audio capture and through WebAudio;
-// the frame capture plays the show as tev-capture --at does, on the page's
-// canvas with the GL subset over WebGL 2.
+// The page's program, what the desktop's entry point (shell/main.cpp) is
+// natively: the page's script (page.js) calls these. The setup form is the
+// dialog decided by its own procedure; the show runs through the shell, one
+// step an animation frame, its clock on the music as the audio context
+// plays it. The pack is read by the show's own reader from the page's
+// in-memory file system, with the load log on the browser's console; the
+// audio capture renders the music as tev-capture --audio does; the frame
+// capture plays the show as tev-capture --at does, on the page's canvas
+// with the GL subset over WebGL 2.
 
 #include <GLES3/gl3.h>
 #include <emscripten/emscripten.h>
@@ -20,23 +23,19 @@
 #include "assets/picture_budget.h"
 #include "av_span.h"
 #include "embedded.h"
-#include "platform/openmpt/music_render.h"
+#include "platform/music_render.h"
 #include "platform/sound.h"
 #include "shell/app.h"
 #include "shell/command_line.h"
 #include "shell/setup_dialog.h"
 #include "show/offline_show.h"
+#include "show/show.h"
 
 namespace {
 
 std::vector<int16_t>& capturedAudio() {
     static std::vector<int16_t> samples;
     return samples;
-}
-
-tev::platform::SoundHandle& song() {
-    static tev::platform::SoundHandle handle = 0;
-    return handle;
 }
 
 // The frame capture: the show played with the virtual clock.
@@ -101,15 +100,19 @@ bool programRunning = false;
 extern "C" {
 
 // The setup dialog's template as JSON, for the page's form: its size in
-// dialog units, its name and each control's id, kind, text, place, group
-// start and alignment.
+// dialog units, its font's size in pixels at 96 dots an inch (a CSS pixel),
+// its name and each control's id, kind, text, place, group start and
+// alignment.
 EMSCRIPTEN_KEEPALIVE const char* tevDialogTemplate() {
     using tev::platform::ControlKind;
     using tev::platform::TextAlign;
     const auto& layout = tev::setupDialogTemplate();
     std::string& out = setupForm().json;
-    out = "{\"width\":" + std::to_string(layout.width) +
-          ",\"height\":" + std::to_string(layout.height) + ",\"name\":";
+    out =
+        "{\"width\":" + std::to_string(layout.width) +
+        ",\"height\":" + std::to_string(layout.height) + ",\"fontPixels\":" +
+        std::to_string(tev::platform::fontPixels(layout.pointSize, tev::platform::dialogDpi({}))) +
+        ",\"name\":";
     appendJsonString(out, layout.windowName);
     out += ",\"controls\":[";
     static const char* const kinds[] = {"default-button", "button", "check-box",
@@ -131,6 +134,13 @@ EMSCRIPTEN_KEEPALIVE const char* tevDialogTemplate() {
     }
     out += "]}";
     return out.c_str();
+}
+
+// Pixels for dialog units, as the desktop's dialog reckons them, given the
+// page font's base units (its average character width and its height).
+EMSCRIPTEN_KEEPALIVE int tevDialogPixels(int units, int base, int vertical) {
+    return vertical ? tev::platform::dialogUnitsToPixelsY(units, base)
+                    : tev::platform::dialogUnitsToPixelsX(units, base);
 }
 
 // Opens the form: the dialog's procedure sets its defaults. The check
@@ -203,6 +213,10 @@ EMSCRIPTEN_KEEPALIVE int tevShowStart(int width, int height, int bits, int fulls
 // then shows its form again.
 EMSCRIPTEN_KEEPALIVE int tevShowStep() {
     if (!programRunning) return 0;
+    // The audio context starts in the browser's own time, after set-up has
+    // reckoned when the music will be heard: the show clock follows what
+    // it plays.
+    tev::followHeardMusic();
     int status = 0;
     for (int step = 0; step < 1000; ++step) {
         switch (tev::programStep(&status)) {
@@ -219,6 +233,11 @@ EMSCRIPTEN_KEEPALIVE int tevShowStep() {
         }
     }
     return 1;
+}
+
+// The show time of the last frame drawn, in seconds.
+EMSCRIPTEN_KEEPALIVE double tevShowClock() {
+    return tev::kept.showClock;
 }
 
 // Reads the pictures the show takes from DATA.PAK in the working directory,
@@ -266,43 +285,18 @@ EMSCRIPTEN_KEEPALIVE uint32_t tevAudioBytes() {
     return static_cast<uint32_t>(capturedAudio().size() * sizeof(int16_t));
 }
 
-// Opens the sound and plays the show's music from its start; called from a
-// click, which browsers ask for before sound. 1 when it plays, 0 (with the
-// reason on the console) when the page has no sound.
-EMSCRIPTEN_KEEPALIVE int tevPlayMusic() {
-    using namespace tev::platform;
-    if (soundOpen({}) != SoundOpen::Opened) {
-        std::fprintf(stderr, "%s\n", soundOpenFailure().c_str());
-        return 0;
-    }
-    if (song() == 0) song() = soundLoadSong(tev::embedded::music, tev::embedded::musicSize);
-    return soundPlaySong(song()) ? 1 : 0;
-}
-
-// What the sound says now: seconds until the song is heard (negative once
-// heard), and whether it still plays.
-EMSCRIPTEN_KEEPALIVE double tevMusicHeardIn() {
-    return tev::platform::soundSongHeardIn();
-}
-EMSCRIPTEN_KEEPALIVE int tevMusicPlaying() {
-    return tev::platform::soundSongPlaying(song()) ? 1 : 0;
-}
-EMSCRIPTEN_KEEPALIVE void tevStopMusic() {
-    tev::platform::soundClose();
-    song() = 0;
-}
-
 // Starts the frame capture: the show set up on a width x height picture of
-// the page's canvas, at `fps` frames a second (60 as tev-capture --at) and
-// without music. 1 when it runs; 0 with the reason in
+// the page's canvas at `bits` (16 or 32) colour bits, at `fps` frames a
+// second (60 as tev-capture --at) and without music. 1 when it runs; 0 with the reason in
 // tevFramesError.
-EMSCRIPTEN_KEEPALIVE int tevFramesStart(int width, int height, int fps) {
+EMSCRIPTEN_KEEPALIVE int tevFramesStart(int width, int height, int fps, int bits) {
     FrameCapture& capture = frameCapture();
     capture.show.reset();
     capture.error.clear();
     tev::loadLog().setPath("/dev/stdout");
     tev::platform::OfflineDisplay::Options gl;
     gl.pipeline = tev::platform::GlPipeline::Subset;
+    gl.bitsPerPixel = bits;
     capture.show = tev::OfflineShow::create(width, height, fps, &capture.error, gl);
     return capture.show ? 1 : 0;
 }

@@ -1,20 +1,22 @@
 // The page's script: loads the program (tev.js, tev.wasm and tev.data, the
 // data files for its in-memory file system) and does what the address asks:
-//   index.html                  the music, played from a click
+//   index.html                  the setup form, the desktop's dialog decided
+//                               by the same code; its start button plays the
+//                               show in the canvas with its music (Escape,
+//                               or the show's end, brings the form back; F1
+//                               switches fullscreen)
 //   index.html?capture=audio    renders the music of the show's span (0 to
-//                               130 s) as tev-capture --audio does and puts
-//                               the SHA-256 of its samples in #audio-sha256
-//   index.html?capture=T1,T2,...&size=WxH
+//                               130 s, or &from=S&to=S) as tev-capture
+//                               --audio does and puts the SHA-256 of its
+//                               samples in #audio-sha256
+//   index.html?capture=T1,T2,...&size=WxH&bits=16|32
 //                               plays the show with the virtual clock at 60
 //                               frames a second, without sound, as
 //                               tev-capture --at does, and puts the frame
 //                               drawn at each show time T as a PNG in an
 //                               <img class="frame" data-t="T"> in #frames
-//   index.html                  also the setup form, the desktop's dialog
-//                               decided by the same code; its start button
-//                               plays the show in the canvas with its music
-//                               (Escape, or the show's end, brings the form
-//                               back; F1 switches fullscreen)
+//   index.html?bench&size=WxH&fps=N
+//                               times every frame of the show (#bench)
 // The program's output, the pack reader's load log among it, goes to the
 // console. window.tevCaptureDone becomes true when a capture is written.
 'use strict';
@@ -49,6 +51,7 @@ async function captureAudio(tev) {
   const bytes = tev.ccall('tevAudioBytes', 'number', [], []);
   const digest = await crypto.subtle.digest('SHA-256', tev.HEAPU8.slice(at, at + bytes));
   document.getElementById('audio-sha256').value = hex(digest);
+  document.getElementById('audio').hidden = false;
   say(`Captured ${bytes} bytes of music (44100 Hz, 16-bit stereo).`);
 }
 
@@ -70,7 +73,9 @@ function sizeRequest() {
   if (!size || Number(size[1]) < 1 || Number(size[2]) < 1) {
     throw new Error(`size: '${params.get('size')}' is not WIDTHxHEIGHT`);
   }
-  return { width: Number(size[1]), height: Number(size[2]) };
+  const bits = params.get('bits') || '32';
+  if (bits !== '16' && bits !== '32') throw new Error(`bits: '${bits}' is not 16 or 32`);
+  return { width: Number(size[1]), height: Number(size[2]), bits: Number(bits) };
 }
 
 // The RGB frame at `at` in wasm's memory as a PNG data URL.
@@ -94,9 +99,9 @@ function pngOf(tev, at, width, height) {
 const nextTurn = () => new Promise((resolve) => setTimeout(resolve, 0));
 
 async function captureFrames(tev) {
-  const { times, width, height } = frameRequest();
-  const types = ['number', 'number', 'number'];
-  if (!tev.ccall('tevFramesStart', 'number', types, [width, height, 60])) {
+  const { times, width, height, bits } = frameRequest();
+  const types = ['number', 'number', 'number', 'number'];
+  if (!tev.ccall('tevFramesStart', 'number', types, [width, height, 60, bits])) {
     throw new Error(`no show to capture: ${tev.ccall('tevFramesError', 'string', [], [])}`);
   }
   const frames = document.getElementById('frames');
@@ -127,13 +132,14 @@ async function captureFrames(tev) {
     frames.append(img);
   }
   tev.ccall('tevFramesStop', null, [], []);
-  say(`Captured ${times.length} frames at ${width}x${height} ` +
+  say(`Captured ${times.length} frames at ${width}x${height}, ${bits} bits ` +
       `in ${Math.round(performance.now() - started)} ms.`);
 }
 
-// The setup form, laid out from the dialog's template in dialog units; the
-// dialog's own procedure (in the program) decides what each click does.
-const unitX = 2.1, unitY = 2.3;  // pixels a dialog unit, for a readable form
+// The setup form, laid out from the dialog's template in dialog units as the
+// desktop lays out its dialog (the same arithmetic, from the page font's
+// base units); the dialog's own procedure (in the program) decides what
+// each click does.
 const keyCodes = { Escape: 27, F1: 112 };
 
 function offerShow(tev) {
@@ -141,8 +147,20 @@ function offerShow(tev) {
   const call = (name, ...args) => JSON.parse(
       tev.ccall(name, 'string', args.map(() => 'number'), args));
   const layout = JSON.parse(tev.ccall('tevDialogTemplate', 'string', [], []));
-  form.style.width = `${layout.width * unitX}px`;
-  form.style.height = `${layout.height * unitY}px`;
+  const font = `${layout.fontPixels}px ${getComputedStyle(form).fontFamily}`;
+  form.style.font = font;
+  // The base units: the average width of the 52 letters, and the height.
+  const measure = document.createElement('canvas').getContext('2d');
+  measure.font = font;
+  const letters = measure.measureText(
+      'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz');
+  const baseWidth = Math.floor((Math.floor(Math.floor(letters.width) / 26) + 1) / 2);
+  const baseHeight = Math.ceil(letters.fontBoundingBoxAscent + letters.fontBoundingBoxDescent) ||
+      Math.ceil(layout.fontPixels * 1.2);
+  const px = (units, vertical) => `${tev.ccall('tevDialogPixels', 'number',
+      ['number', 'number', 'number'], [units, vertical ? baseHeight : baseWidth, vertical])}px`;
+  form.style.width = px(layout.width, false);
+  form.style.height = px(layout.height, true);
   form.setAttribute('aria-label', layout.name);
   const inputs = new Map();  // id -> the check box or radio button
   let group = 0;
@@ -188,8 +206,8 @@ function offerShow(tev) {
     }
     if (c.edge) element.classList.add('edge');
     Object.assign(element.style, {
-      left: `${c.x * unitX}px`, top: `${c.y * unitY}px`,
-      width: `${c.width * unitX}px`, height: `${c.height * unitY}px`,
+      left: px(c.x, false), top: px(c.y, true),
+      width: px(c.width, false), height: px(c.height, true),
     });
     form.append(element);
   }
@@ -297,6 +315,7 @@ function offerShow(tev) {
     });
   }
   openForm();
+  say('Ready: the form starts the show.');
 }
 
 // ?bench&size=WxH&fps=N: every frame of the show at N frames a second of
@@ -304,11 +323,11 @@ function offerShow(tev) {
 // drawing as tev-bench does; the median, 95th percentile and worst, in
 // milliseconds, as JSON in #bench.
 async function benchFrames(tev) {
-  const { width, height } = sizeRequest();
+  const { width, height, bits } = sizeRequest();
   const fps = Number(params.get('fps') || 10);
   if (!Number.isInteger(fps) || fps < 1 || fps > 240) throw new Error('fps: not 1 to 240');
-  if (!tev.ccall('tevFramesStart', 'number', ['number', 'number', 'number'],
-                 [width, height, fps])) {
+  if (!tev.ccall('tevFramesStart', 'number', ['number', 'number', 'number', 'number'],
+                 [width, height, fps, bits])) {
     throw new Error(`no show to time: ${tev.ccall('tevFramesError', 'string', [], [])}`);
   }
   const times = [];
@@ -324,7 +343,7 @@ async function benchFrames(tev) {
   tev.ccall('tevFramesStop', null, [], []);
   times.sort((a, b) => a - b);
   const at = (share) => times[Math.min(times.length - 1, Math.floor(share * times.length))];
-  const figures = { size: `${width}x${height}`, fps, frames: times.length,
+  const figures = { size: `${width}x${height}`, bits, fps, frames: times.length,
                     median: at(0.5), p95: at(0.95), worst: times[times.length - 1] };
   const output = document.createElement('output');
   output.id = 'bench';
@@ -332,32 +351,6 @@ async function benchFrames(tev) {
   document.body.append(output);
   say(`Timed ${times.length} frames: median ${figures.median.toFixed(2)} ms, ` +
       `95th percentile ${figures.p95.toFixed(2)} ms.`);
-}
-
-function offerMusic(tev) {
-  const play = document.getElementById('play-music');
-  const stop = document.getElementById('stop-music');
-  play.disabled = false;
-  play.addEventListener('click', () => {
-    if (!tev.ccall('tevPlayMusic', 'number', [], [])) {
-      say('The browser gives this page no sound.');
-      return;
-    }
-    stop.disabled = false;
-    say('Playing the music.');
-    // The sound starts within a few seconds, or the browser holds it back.
-    setTimeout(() => {
-      if (!stop.disabled && !tev.ccall('tevMusicPlaying', 'number', [], [])) {
-        say('The browser gives this page no sound (see the console).');
-      }
-    }, 3500);
-  });
-  stop.addEventListener('click', () => {
-    tev.ccall('tevStopMusic', null, [], []);
-    stop.disabled = true;
-    say('Stopped.');
-  });
-  say('Ready.');
 }
 
 createTev({
@@ -368,7 +361,10 @@ createTev({
   window.tev = tev;
   const pictures = tev.ccall('tevReadPack', 'number', [], []);
   document.getElementById('pack-pictures').value = pictures < 0 ? 'no pack' : String(pictures);
-  if (pictures < 0) console.warn('tev: DATA.PAK cannot be read: the pictures stay empty');
+  if (pictures < 0) {
+    console.warn('tev: DATA.PAK cannot be read: the pictures stay empty');
+    document.getElementById('pictures').hidden = false;
+  }
   if (params.get('capture') === 'audio') {
     await captureAudio(tev);
     window.tevCaptureDone = true;
@@ -379,7 +375,6 @@ createTev({
     await captureFrames(tev);
     window.tevCaptureDone = true;
   } else {
-    offerMusic(tev);
     offerShow(tev);
   }
 }).catch((error) => {
