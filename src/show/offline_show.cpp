@@ -50,9 +50,11 @@ std::unique_ptr<OfflineShow> OfflineShow::make(int width, int height, int fps, i
     frameTimer() = FrameTimer(show->clock_);
     // Every offline show starts where the program does, so that a second one
     // in the same process (the other GL pipeline, say) draws the same frames:
-    // the random generator at its seed and the kept values fresh.
+    // the random generator at its seed and the kept values fresh; and counts
+    // its own draws.
     srand(1);
     kept = KeptValues();
+    drawContext.counts = DrawCounts{};
     quitRequested = false;
     setQuitRequest(noteQuit);
     showMusicEnabled = false;

@@ -108,5 +108,19 @@ TEST(SkipTo, StopsWhereToldAndAtTheShowsEnd) {
     EXPECT_EQ(show->nextFrame(), 1302);  // the first frame after 130 s, at 10 fps
 }
 
+TEST(SkipTo, ASecondShowCountsItsOwnDraws) {
+    DrawCounts counts[2];
+    for (DrawCounts& c : counts) {
+        std::string error;
+        auto show = OfflineShow::create(16, 12, 10, &error);
+        ASSERT_TRUE(show) << error;
+        show->skipTo(500);
+        show->drawNextFrame();
+        c = show->drawCounts();
+    }
+    EXPECT_GT(counts[0].skippedGeometry, 0u);
+    EXPECT_TRUE(counts[0] == counts[1]);
+}
+
 }  // namespace
 }  // namespace tev
