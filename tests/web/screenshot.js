@@ -16,7 +16,7 @@ const [site, out, seconds = '8'] = process.argv.slice(2);
   });
   try {
     const page = await browser.newPage();
-    await page.setViewport({ width: 720, height: 760 });
+    await page.setViewport({ width: 720, height: 620 });
     await page.goto(`http://127.0.0.1:${server.address().port}/index.html`);
     await page.waitForFunction(() => !document.getElementById('setup').hidden);
     await page.click('#setup button[type="submit"]');
