@@ -141,6 +141,27 @@ describe('keys', () => {
        assert.deepEqual(seen.errors, []);
        await page.close();
      });
+
+  it('plays the show again in the page when the browser leaves fullscreen by itself',
+     async () => {
+       const { page, seen } = await openPage();
+       await page.click('#setup label:has(input[data-id="1012"])');  // overdrive: fullscreen
+       await page.click('#setup button[type="submit"]');
+       const windowIs = (kind) => page.waitForFunction(
+           (k) => document.getElementById('stage').dataset.window === k, { timeout: bound }, kind);
+       await windowIs('fullscreen');
+       await page.waitForFunction(() => document.fullscreenElement?.id === 'stage',
+                                  { timeout: bound });
+       // What the browser does with its own Escape in fullscreen.
+       await page.evaluate(() => document.exitFullscreen());
+       await windowIs('windowed');
+       assert.equal(await page.evaluate(formShown), false, 'the show goes on');
+       assert.deepEqual(await page.$eval('#canvas', (c) => [c.width, c.height]), [800, 600]);
+       await page.keyboard.press('Escape');
+       await page.waitForFunction(formShown, { timeout: escapeBound });
+       assert.deepEqual(seen.errors, []);
+       await page.close();
+     });
 });
 
 describe('picture and sound', () => {
