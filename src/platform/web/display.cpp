@@ -152,8 +152,8 @@ bool makeCurrent(NativeWindow*, GlContext glContext) {
         return false;
     }
     if (!context->attached) {
-        // The subset reads the bound framebuffer's depth: 5-6-5 here, drawn
-        // and blended by the GPU.
+        // The subset reads the bound framebuffer's colour bits: in a 5-6-5
+        // one the GPU rounds and blends for it.
         gl11::SubsetOptions options;
         options.colourBits = context->window->bitsPerPixel == 16 ? 16 : 32;
         std::string error;
