@@ -15,7 +15,7 @@
 //                               tev-capture --at does, and puts the frame
 //                               drawn at each show time T as a PNG in an
 //                               <img class="frame" data-t="T"> in #frames
-//   index.html?bench&size=WxH&fps=N
+//   index.html?bench&size=WxH&fps=N&bits=16|32
 //                               times every frame of the show (#bench)
 // The program's output, the pack reader's load log among it, goes to the
 // console. window.tevCaptureDone becomes true when a capture is written.
@@ -55,8 +55,9 @@ async function captureAudio(tev) {
   say(`Captured ${bytes} bytes of music (44100 Hz, 16-bit stereo).`);
 }
 
-// The show times of ?capture=T1,T2,... and the picture's size of &size=WxH
-// (640x480 when not given); an error for anything else.
+// The show times of ?capture=T1,T2,..., the picture's size of &size=WxH
+// (640x480 when not given) and its depth of &bits= (32 when not given); an
+// error for anything else.
 function frameRequest() {
   const times = (params.get('capture') || '').split(',').map((item) => {
     const t = Number(item);
