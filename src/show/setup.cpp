@@ -159,8 +159,10 @@ bool showSetup(const DrawTarget& target) {
 
 void followHeardMusic() {
     if (!showMusicEnabled) return;
+    // Before it is heard too: from the moment the output takes the song's
+    // first piece, the time until that piece is heard is known.
     const double heardIn = platform::soundSongHeardIn();
-    if (heardIn >= 0.0) return;
+    if (heardIn == 0.0) return;  // no song playing
     showStartSeconds = static_cast<float>(platform::clock().tickSeconds() + heardIn);
 }
 

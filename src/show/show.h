@@ -55,12 +55,13 @@ void drawUnseenFrame();
 // The show time now: tick seconds minus the origin, rounded to a float.
 float computeShowClock();
 
-// Puts the show clock's origin where the music's first sample was heard, as
-// the sound output says now. Set-up does so once, from the output's latency;
-// a program whose output knows what it plays at every moment (a page's audio
-// clock, which also starts in the browser's own time) calls this before each
-// frame, and picture and sound stay in step whatever the start and the
-// drift. Nothing changes until the music is heard, or without music.
+// Puts the show clock's origin where the music's first sample is heard (or
+// was), as the sound output says now. Set-up does so once, from the output's
+// latency; a program whose output knows what it plays at every moment (a
+// page's audio clock, which also starts in the browser's own time) calls
+// this before each frame, and picture and sound stay in step whatever the
+// start and the drift: until the output runs, the show waits for it.
+// Nothing changes without music, or with no song playing.
 void followHeardMusic();
 
 }  // namespace tev
