@@ -536,6 +536,19 @@ record_monitor() {
     PAREC_PID=$!
 }
 
+# Waits until the recording of FILE has begun (its first bytes written: the
+# monitor of PulseAudio's null sink gives silence while nothing plays), so
+# that what plays next is recorded from its first sample; fails after
+# SECONDS (default 10).
+wait_for_recording() {
+    local file=$1 seconds=${2:-10} i
+    for ((i = 0; i < seconds * 10; i++)); do
+        [[ -s "$file" ]] && return 0
+        sleep 0.1
+    done
+    fail "the monitor's recording did not begin within ${seconds}s: $(cat "$file.parec-err")"
+}
+
 # Ends the recording; the files are complete when it returns.
 stop_recording() {
     if [[ -n "$PAREC_PID" ]]; then

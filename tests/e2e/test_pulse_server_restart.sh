@@ -16,6 +16,9 @@ wait_for_sound "$WORK/first.raw" 20
 stop_pulse
 start_pulse
 record_monitor "$WORK/second.raw"
+# The new cycle's music is to be recorded from its beginning: on a busy
+# machine the recorder can take longer to connect than F1 takes to start it.
+wait_for_recording "$WORK/second.raw"
 
 toggle_display_mode "$window"
 next=$SHOW_WINDOW
