@@ -3,13 +3,10 @@
 // events the page's keys. A fullscreen window puts the canvas in the
 // browser's fullscreen (the Fullscreen API), drawn at the size asked for and
 // scaled by the page's style with its shape kept, between black bars.
-// The show draws into a framebuffer of the window's own, with the buffers a
-// desktop window of its depth has: 5-6-5 colour for 16 bits (the GPU rounds
-// and blends in it, as a desktop's 16-bit window does), 8 bits a channel
-// for 32, and 16 depth bits for both (a canvas's depth buffer has 24 or
-// more, which decides some depth ties otherwise). Swapping the buffers
-// copies that picture onto the canvas; the browser presents it when the
-// frame's callback returns.
+// The show draws into a picture of the window's own (window_picture.h), with
+// the buffers a desktop window of its depth has. Swapping the buffers copies
+// that picture onto the canvas; the browser presents it when the frame's
+// callback returns.
 
 #include <GLES3/gl3.h>
 #include <emscripten/emscripten.h>
@@ -22,6 +19,7 @@
 #include "platform/dialog_view.h"
 #include "platform/display.h"
 #include "platform/gl_context_serial.h"
+#include "platform/web/window_picture.h"
 
 namespace tev::platform {
 
@@ -41,29 +39,8 @@ struct Context {
     NativeWindow* window = nullptr;
     uint64_t serial = 0;
     bool attached = false;
-    GLuint framebuffer = 0;
-    GLuint colour = 0;
-    GLuint depth = 0;
+    WindowPicture picture;
 };
-
-// The window's framebuffer, made and bound in the current context; false
-// when WebGL cannot make it.
-bool makeWindowFramebuffer(Context& context) {
-    const NativeWindow& window = *context.window;
-    glGenFramebuffers(1, &context.framebuffer);
-    glGenRenderbuffers(1, &context.colour);
-    glGenRenderbuffers(1, &context.depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, context.colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, window.bitsPerPixel == 16 ? GL_RGB565 : GL_RGBA8,
-                          window.width, window.height);
-    glBindRenderbuffer(GL_RENDERBUFFER, context.depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, window.width, window.height);
-    glBindFramebuffer(GL_FRAMEBUFFER, context.framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              context.colour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, context.depth);
-    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-}
 
 Context* currentContext = nullptr;
 
@@ -137,7 +114,7 @@ GlContext createGlContext(NativeWindow* window) {
         std::fprintf(stderr, "tev: the browser gives this page no WebGL 2\n");
         return nullptr;
     }
-    return new Context{handle, window, newGlContextSerial(), false};
+    return new Context{handle, window, newGlContextSerial(), false, {}};
 }
 
 bool makeCurrent(NativeWindow*, GlContext glContext) {
@@ -147,7 +124,9 @@ bool makeCurrent(NativeWindow*, GlContext glContext) {
     }
     setCurrentGlContextSerial(context->serial);
     currentContext = context;
-    if (context->framebuffer == 0 && !makeWindowFramebuffer(*context)) {
+    const NativeWindow& window = *context->window;
+    if (context->picture.framebuffer == 0 &&
+        !context->picture.make(window.width, window.height, window.bitsPerPixel)) {
         std::fprintf(stderr, "tev: WebGL 2 cannot make the show's picture\n");
         return false;
     }
@@ -175,11 +154,7 @@ void deleteGlContext(GlContext glContext) {
         emscripten_webgl_make_context_current(context->handle) == EMSCRIPTEN_RESULT_SUCCESS) {
         gl11::detachSubset();
     }
-    if (context->framebuffer != 0) {
-        glDeleteFramebuffers(1, &context->framebuffer);
-        glDeleteRenderbuffers(1, &context->colour);
-        glDeleteRenderbuffers(1, &context->depth);
-    }
+    context->picture.release();
     if (currentContext == context) currentContext = nullptr;
     gl11::use(gl11::Entries{});
     emscripten_webgl_make_context_current(0);
@@ -192,19 +167,13 @@ void deleteGlContext(GlContext glContext) {
 void requestVsync() {}
 
 // The window's picture onto the canvas, one to one (the page's style scales
-// the canvas in fullscreen). The scissor test would cut the copy: it goes
-// back as the show set it.
+// the canvas in fullscreen).
 void swapBuffers(NativeWindow* window) {
     Context* context = currentContext;
-    if (context == nullptr || context->window != window || context->framebuffer == 0) return;
-    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    if (scissor) glDisable(GL_SCISSOR_TEST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, context->framebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, window->width, window->height, 0, 0, window->width, window->height,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    if (scissor) glEnable(GL_SCISSOR_TEST);
+    if (context == nullptr || context->window != window || context->picture.framebuffer == 0) {
+        return;
+    }
+    context->picture.copyToCanvas(0, 0, window->width, window->height, false);
 }
 
 void drawableSize(NativeWindow* window, int* width, int* height) {

@@ -1,11 +1,8 @@
 // The display with no window, in a page: a WebGL 2 context on the page's
 // canvas (#canvas), with the GL subset answering the show's calls. The show
-// draws into a framebuffer of its own with the buffers of a desktop window
-// of its depth, as the page's window does (the same picture, drawn as
-// fast): 5-6-5 colour for 16 bits, rounded and blended by the browser's GPU,
-// 8 bits a channel for 32, 16 depth bits for both (a canvas's depth buffer
-// has 24 bits or more, which would decide some depth ties otherwise), and
-// no antialiasing. On a
+// draws into a picture of its own with the buffers of a desktop window of
+// its depth, as the page's window does (window_picture.h: the same picture,
+// drawn as fast), and no antialiasing. On a
 // display, present() scales that picture onto the canvas between black bars.
 
 #include <GLES3/gl3.h>
@@ -16,6 +13,7 @@
 #include "gl11/subset.h"
 #include "platform/display.h"
 #include "platform/gl_context_serial.h"
+#include "platform/web/window_picture.h"
 
 namespace tev::platform {
 
@@ -25,9 +23,7 @@ constexpr const char* kCanvas = "#canvas";
 
 struct OfflineDisplay::Parts {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
-    GLuint framebuffer = 0;
-    GLuint colour = 0;
-    GLuint depth = 0;
+    WindowPicture picture;
     int width = 0;
     int height = 0;
     int displayWidth = 0;
@@ -41,9 +37,7 @@ struct OfflineDisplay::Parts {
         emscripten_webgl_make_context_current(context);
         if (attached) gl11::detachSubset();
         gl11::use(gl11::Entries{});
-        if (framebuffer) glDeleteFramebuffers(1, &framebuffer);
-        if (colour) glDeleteRenderbuffers(1, &colour);
-        if (depth) glDeleteRenderbuffers(1, &depth);
+        picture.release();
         emscripten_webgl_destroy_context(context);
         setCurrentGlContextSerial(0);
     }
@@ -109,18 +103,7 @@ std::unique_ptr<OfflineDisplay> OfflineDisplay::create(int width, int height, in
     parts->serial = newGlContextSerial();
     setCurrentGlContextSerial(parts->serial);
 
-    glGenFramebuffers(1, &parts->framebuffer);
-    glGenRenderbuffers(1, &parts->colour);
-    glGenRenderbuffers(1, &parts->depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, parts->colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, options.bitsPerPixel == 16 ? GL_RGB565 : GL_RGBA8, width,
-                          height);
-    glBindRenderbuffer(GL_RENDERBUFFER, parts->depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
-    glBindFramebuffer(GL_FRAMEBUFFER, parts->framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, parts->colour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, parts->depth);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    if (!parts->picture.make(width, height, options.bitsPerPixel)) {
         return fail("WebGL 2 cannot make the show's picture");
     }
     gl11::SubsetOptions subset;
@@ -145,33 +128,18 @@ void OfflineDisplay::present() {
     } else {
         outH = static_cast<int>(static_cast<int64_t>(w) * p.height / p.width);
     }
-    const int x0 = (w - outW) / 2, y0 = (h - outH) / 2;
-    // What this changes of the context's state goes back after: the subset
-    // may keep it as set.
-    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glDisable(GL_SCISSOR_TEST);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, p.framebuffer);
-    glBlitFramebuffer(0, 0, p.width, p.height, x0, y0, x0 + outW, y0 + outH, GL_COLOR_BUFFER_BIT,
-                      outW == p.width && outH == p.height ? GL_NEAREST : GL_LINEAR);
-    glBindFramebuffer(GL_FRAMEBUFFER, p.framebuffer);
-    glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    if (scissor) glEnable(GL_SCISSOR_TEST);
+    p.picture.copyToCanvas((w - outW) / 2, (h - outH) / 2, outW, outH, true);
 }
 
 void OfflineDisplay::readPicture(std::vector<uint8_t>& rgb, bool topRowFirst) const {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, parts_->framebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, parts_->picture.framebuffer);
     parts_->read(parts_->width, parts_->height, rgb, topRowFirst);
 }
 
 void OfflineDisplay::readDisplay(std::vector<uint8_t>& rgb) const {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     parts_->read(parts_->displayWidth, parts_->displayHeight, rgb, true);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, parts_->framebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, parts_->picture.framebuffer);
 }
 
 bool OfflineDisplay::clipOriginUpperLeft() const {
